@@ -1,0 +1,53 @@
+#include "cli/Commands.h"
+
+#include <CLI/CLI.hpp>
+#include <iostream>
+
+using namespace quorvane::cli;
+
+int main(int argc, char** argv) {
+    CLI::App app{"quorvane-cli: reads a disk or disk image (never writes to it) and lists what "
+                 "can be recovered"};
+    app.require_subcommand(1);
+
+    CommonOptions partitionsOptions;
+    CLI::App* partitions =
+        app.add_subcommand("partitions", "List the partitions of the disk's partition tables");
+    AddCommonOptions(*partitions, partitionsOptions);
+
+    CommonOptions volumeOptions;
+    int partitionNumber = 0;
+    CLI::App* volume = app.add_subcommand(
+        "volume", "Validate a partition's boot sector and print its volume parameters "
+                  "(calculated from the directories when the boot sector is unusable)");
+    AddCommonOptions(*volume, volumeOptions);
+    volume->add_option("--partition", partitionNumber, "Partition number as listed (1-based)")
+        ->required();
+
+    try {
+        app.parse(argc, argv);
+    } catch (const CLI::CallForHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::CallForAllHelp& e) {
+        return app.exit(e);
+    } catch (const CLI::ParseError& e) {
+        app.exit(e);
+        return 2;
+    }
+
+    try {
+        if (*partitions) {
+            return RunPartitions(partitionsOptions, std::cout);
+        }
+        if (*volume) {
+            return RunVolume(volumeOptions, partitionNumber, std::cout);
+        }
+    } catch (const CommandError& e) {
+        std::cerr << "quorvane-cli: " << e.what() << '\n';
+        return 1;
+    } catch (const std::exception& e) {
+        std::cerr << "quorvane-cli: " << e.what() << '\n';
+        return 1;
+    }
+    return 2;
+}

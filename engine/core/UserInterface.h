@@ -1,0 +1,43 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace quorvane {
+
+// How the engine shows progress: the wizard's hint line, the status line of the
+// search step, the text progress bar and the found-counters. The GUI, the CLI
+// and the tests implement it; the engine never touches a widget.
+class ProgressSink {
+public:
+    virtual ~ProgressSink() = default;
+    virtual void SetHint(std::string_view) {}
+    virtual void SetStatus(std::string_view) {}
+    virtual void ShowProgress(bool) {}
+    // Position 0..100 and the text shown on the bar.
+    virtual void SetProgress(int, std::string_view) {}
+    virtual void SetCounter(std::string_view /*caption*/, std::string_view /*value*/) {}
+};
+
+// The bad-sector dialog's answers.
+enum class BadSectorChoice : int { Retry = 0, Skip = 1, RetryAll = 2, SkipAll = 3 };
+
+enum class MessageIcon { None, Information, Warning, Error, Question };
+enum class MessageButtons { Ok, YesNo, YesNoCancel, OkCancel };
+enum class MessageAnswer { Ok, Yes, No, Cancel };
+
+// Questions the engine asks whoever runs it. Each call blocks the asking thread
+// until there is an answer.
+class UserQuestions {
+public:
+    virtual ~UserQuestions() = default;
+    // "Bad Sector Encountered" / "Bad Sector encountered ."
+    virtual BadSectorChoice AskBadSector() = 0;
+    virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
+                                      MessageIcon icon, MessageButtons buttons) = 0;
+};
+
+// A sink that shows nothing, for callers that want no progress.
+class SilentProgress final : public ProgressSink {};
+
+} // namespace quorvane

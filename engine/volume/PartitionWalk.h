@@ -1,0 +1,35 @@
+#pragma once
+
+#include "engine/core/ByteView.h"
+#include "engine/core/TreeModel.h"
+#include "engine/core/VolumeRecords.h"
+#include "engine/disk/SectorReader.h"
+
+#include <cstdint>
+#include <string>
+
+namespace quorvane {
+
+// The file system of a partition entry of type `type` whose boot sector is
+// `boot`; empty when the partition is not listed. `inExtended` is true for an
+// entry of an extended boot record.
+std::string DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended);
+
+// "Partition - " + number + " ( " + name + " )"
+std::string PartitionItemText(std::uint32_t number, const std::string& fileSystem);
+
+// Adds an item at the end of the parent's children with image 1.
+TreeModel::Item AddTreeItem(TreeModel& tree, const std::string& text, TreeModel::Item parent);
+
+// Reads the master boot record at `tableSector` and the chain of extended boot
+// records, and lists every partition in `disk` and under `root`. The walk ends
+// on a chain that loops and when the table is full.
+void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartitions& disk,
+                    TreeModel& tree, TreeModel::Item root, std::uint64_t tableSector = 0);
+
+// The partition tree of a disk: the root item "Disk N" (image 2), the walk, and
+// the root expanded. Returns the root.
+TreeModel::Item BuildPartitionTree(SectorReader& reader, std::uint16_t diskNumber,
+                                   DiskPartitionTable& table, TreeModel& tree);
+
+} // namespace quorvane
