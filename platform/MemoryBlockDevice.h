@@ -2,7 +2,10 @@
 
 #include "platform/BlockDevice.h"
 
+#include <algorithm>
 #include <cstring>
+#include <map>
+#include <string>
 #include <vector>
 
 namespace platform {
@@ -32,6 +35,29 @@ private:
     std::vector<std::byte> bytes_;
     const std::byte* view_ = nullptr;
     std::size_t viewSize_ = 0;
+};
+
+} // namespace platform
+
+namespace platform {
+
+// Opens in-memory disks by name; every Open gives a fresh device over the same
+// bytes, which must outlive the opener's devices.
+class MemoryDeviceOpener final : public DeviceOpener {
+public:
+    void Map(const std::string& name, const std::vector<std::byte>& bytes) {
+        disks_[name] = &bytes;
+    }
+    std::unique_ptr<BlockDevice> Open(const std::string& name) override {
+        const auto it = disks_.find(name);
+        if (it == disks_.end()) {
+            return nullptr;
+        }
+        return std::make_unique<MemoryBlockDevice>(it->second->data(), it->second->size());
+    }
+
+private:
+    std::map<std::string, const std::vector<std::byte>*> disks_;
 };
 
 } // namespace platform

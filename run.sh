@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# Builds the optimised preset and shows what the bundled demo disk holds: its
+# partitions and the validated parameters of every volume.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh build
+cmake --preset release >/dev/null
+cmake --build --preset release >/dev/null
+
+demo=build/release/demo/demo.img
+if [[ ! -f $demo || tests/fixtures/disks.tar.xz -nt $demo ]]; then
+    mkdir -p build/release/demo
+    tar -xJf tests/fixtures/disks.tar.xz -C build/release/demo demo.img demo.json
+    touch "$demo"
+fi
+
+cli=build/release/cli/quorvane-cli
+"$cli" partitions "$demo"
+count=$("$cli" partitions "$demo" --json | grep -c '"number"')
+for ((k = 1; k <= count; k++)); do
+    echo
+    "$cli" volume "$demo" --partition "$k"
+done

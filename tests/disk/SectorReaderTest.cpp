@@ -1,0 +1,213 @@
+#include "engine/disk/SectorReader.h"
+#include "platform/DeviceMap.h"
+#include "platform/FileBlockDevice.h"
+#include "tests/support/TestSupport.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <set>
+#include <sys/stat.h>
+
+namespace quorvane {
+namespace {
+
+using test::ScriptedQuestions;
+
+// A disk whose sector s holds the byte (s & 0xFF) everywhere, with sectors
+// that fail to read. A read over a bad sector fails whole, as a drive's does.
+class FaultyDevice final : public platform::BlockDevice {
+public:
+    FaultyDevice(std::uint64_t sectors, std::set<std::uint64_t> bad, int* reads)
+        : sectors_(sectors), bad_(std::move(bad)), reads_(reads) {}
+    std::int64_t ReadAt(std::uint64_t offset, std::span<std::byte> out) override {
+        ++*reads_;
+        std::size_t n = 0;
+        for (; n < out.size() && offset + n < sectors_ * 512; ++n) {
+            const std::uint64_t sector = (offset + n) / 512;
+            if (bad_.count(sector) != 0) {
+                return -1;
+            }
+            out[n] = static_cast<std::byte>(sector & 0xFF);
+        }
+        return static_cast<std::int64_t>(n);
+    }
+    std::uint64_t Size() const override { return sectors_ * 512; }
+
+private:
+    std::uint64_t sectors_;
+    std::set<std::uint64_t> bad_;
+    int* reads_;
+};
+
+class FaultyOpener final : public platform::DeviceOpener {
+public:
+    std::set<std::uint64_t> bad;
+    std::uint64_t sectors = 4096;
+    std::vector<std::string> opened;
+    int reads = 0;
+    std::unique_ptr<platform::BlockDevice> Open(const std::string& name) override {
+        opened.push_back(name);
+        if (name != "\\\\.\\PhysicalDrive0" && name != "\\\\.\\A:") {
+            return nullptr;
+        }
+        return std::make_unique<FaultyDevice>(sectors, bad, &reads);
+    }
+};
+
+constexpr std::byte kStale{0xEE};
+
+class SectorReaderTest : public ::testing::Test {
+protected:
+    FaultyOpener opener;
+    ScriptedQuestions questions;
+    DiskSelection selection;
+    SectorReader reader{opener, questions, selection, 64 * 1024};
+    const std::string disk0 = DeviceNameTable::NameOf(0);
+
+    std::vector<std::byte> Stale(std::uint32_t sectors) {
+        return std::vector<std::byte>(sectors * 512, kStale);
+    }
+    static std::uint8_t At(const std::vector<std::byte>& b, std::uint32_t sector) {
+        return static_cast<std::uint8_t>(b[sector * 512 + 7]);
+    }
+};
+
+TEST_F(SectorReaderTest, ReadsWholeRequestsAcrossReadAheadBlocks) {
+    auto buffer = Stale(16);
+    // Sequential 16-sector requests, an unaligned one, and one larger than the
+    // read-ahead block: all must return the disk's bytes.
+    for (std::uint64_t first : {0ull, 16ull, 120ull, 63ull, 1000ull, 4080ull}) {
+        ASSERT_EQ(reader.ReadSectors(disk0, first, 16, buffer), 1) << first;
+        for (std::uint32_t i = 0; i < 16; ++i) {
+            EXPECT_EQ(At(buffer, i), (first + i) & 0xFF) << first;
+        }
+    }
+    auto big = Stale(300);
+    ASSERT_EQ(reader.ReadSectors(disk0, 10, 300, big), 1);
+    EXPECT_EQ(At(big, 299), (10 + 299) & 0xFF);
+    EXPECT_EQ(opener.opened.size(), 1u) << "the device stays open between requests";
+    EXPECT_EQ(questions.badSectorAsks, 0);
+}
+
+TEST_F(SectorReaderTest, CountZeroSucceedsWhenTheDeviceOpens) {
+    std::byte none{};
+    EXPECT_EQ(reader.ReadSectors(disk0, 0u, 0u, 0u, &none), 1);
+    EXPECT_EQ(reader.ReadSectors(DeviceNameTable::NameOf(7), 0u, 0u, 0u, &none), 0);
+}
+
+TEST_F(SectorReaderTest, MissingDeviceFailsSilently) {
+    auto buffer = Stale(1);
+    EXPECT_EQ(reader.ReadSectors(DeviceNameTable::NameOf(7), 0, 1, buffer), 0);
+    EXPECT_EQ(questions.badSectorAsks, 0);
+}
+
+TEST_F(SectorReaderTest, FloppyLabelSendsEveryRequestToDriveA) {
+    selection.SelectedDiskLabel = "1.44\" Floppy";
+    auto buffer = Stale(1);
+    EXPECT_EQ(reader.ReadSectors(DeviceNameTable::NameOf(3), 5, 1, buffer), 1);
+    ASSERT_FALSE(opener.opened.empty());
+    EXPECT_EQ(opener.opened.back(), "\\\\.\\A:");
+}
+
+TEST_F(SectorReaderTest, SectorNumbersAbove32BitsKeepTheirHighHalf) {
+    opener.sectors = (1ull << 32) + 64; // sparse: the fake device computes its bytes
+    auto buffer = Stale(2);
+    ASSERT_EQ(reader.ReadSectors(disk0, 5u, 1u, 2u, buffer.data()), 1);
+    EXPECT_EQ(At(buffer, 0), ((1ull << 32) + 5) & 0xFF);
+}
+
+TEST_F(SectorReaderTest, RequestPastTheEndFailsAndIsZeroFilled) {
+    questions.badSectorAnswers = {BadSectorChoice::Skip};
+    auto buffer = Stale(16);
+    EXPECT_EQ(reader.ReadSectors(disk0, 4090, 16, buffer), 0);
+    EXPECT_EQ(At(buffer, 5), (4095) & 0xFF) << "sectors before the end are the disk's";
+    EXPECT_EQ(At(buffer, 6), 0);
+    EXPECT_EQ(reader.UnreadableSectors(), 10u);
+}
+
+// Each bad-sector answer: what the request returns, what the buffer holds and
+// whether the next failing request asks again.
+struct ChoiceCase {
+    BadSectorChoice choice;
+    bool retriesSectorBySector;
+    bool asksAgain;
+};
+
+class BadSectorChoiceTest : public SectorReaderTest,
+                            public ::testing::WithParamInterface<ChoiceCase> {};
+
+TEST_P(BadSectorChoiceTest, AnswerDecidesRetryAndPersistence) {
+    const ChoiceCase c = GetParam();
+    opener.bad = {100, 205};
+    questions.badSectorAnswers = {c.choice, c.choice};
+
+    auto buffer = Stale(16);
+    EXPECT_EQ(reader.ReadSectors(disk0, 96, 16, buffer), 0) << "damaged request fails";
+    EXPECT_EQ(questions.badSectorAsks, 1);
+    EXPECT_EQ(reader.Choice(), c.choice);
+    // Never stale bytes: a sector is the disk's or zeros.
+    EXPECT_EQ(At(buffer, 4), 0) << "the bad sector reads as zeros";
+    if (c.retriesSectorBySector) {
+        EXPECT_EQ(At(buffer, 3), 99);
+        EXPECT_EQ(At(buffer, 5), 101);
+        EXPECT_EQ(reader.UnreadableSectors(), 1u);
+    } else {
+        EXPECT_EQ(std::count(buffer.begin(), buffer.end(), kStale), 0);
+        EXPECT_EQ(reader.UnreadableSectors(), 16u);
+    }
+
+    const int readsBefore = opener.reads;
+    auto second = Stale(16);
+    EXPECT_EQ(reader.ReadSectors(disk0, 200, 16, second), 0);
+    EXPECT_EQ(questions.badSectorAsks, c.asksAgain ? 2 : 1);
+    if (c.choice == BadSectorChoice::SkipAll) {
+        EXPECT_LE(opener.reads - readsBefore, 2) << "Skip All reads no single sectors";
+        EXPECT_EQ(std::count(second.begin(), second.end(), kStale), 0);
+    }
+    if (c.choice == BadSectorChoice::RetryAll) {
+        EXPECT_EQ(At(second, 4), 204);
+        EXPECT_EQ(At(second, 5), 0);
+        EXPECT_EQ(At(second, 6), 206);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Choices, BadSectorChoiceTest,
+                         ::testing::Values(ChoiceCase{BadSectorChoice::Retry, true, true},
+                                           ChoiceCase{BadSectorChoice::Skip, false, true},
+                                           ChoiceCase{BadSectorChoice::RetryAll, true, false},
+                                           ChoiceCase{BadSectorChoice::SkipAll, false, false}));
+
+TEST(FileBlockDeviceTest, OpensImagesReadOnlyAndRefusesOtherFiles) {
+    const std::string path = ::testing::TempDir() + "/qv-readonly.img";
+    {
+        std::ofstream out(path, std::ios::binary);
+        out << std::string(2048, 'x');
+    }
+    ::chmod(path.c_str(), 0444); // read-only is enough: nothing asks for write access
+    std::string error;
+    auto device = platform::FileBlockDevice::Open(path, error);
+    ASSERT_TRUE(device) << error;
+    EXPECT_EQ(device->Size(), 2048u);
+    std::array<std::byte, 512> sector{};
+    EXPECT_EQ(device->ReadAt(1536, sector), 512);
+    EXPECT_EQ(device->ReadAt(2048, sector), 0);
+
+    EXPECT_FALSE(platform::FileBlockDevice::Open(::testing::TempDir(), error));
+    EXPECT_NE(error.find("not a disk image"), std::string::npos) << error;
+    EXPECT_FALSE(platform::FileBlockDevice::Open("/nonexistent/disk.img", error));
+    EXPECT_NE(error.find("/nonexistent/disk.img"), std::string::npos);
+}
+
+TEST(DeviceMapTest, ResolvesNamesWithoutRegardToCase) {
+    platform::DeviceMap map;
+    map.Map("\\\\.\\a:", "/tmp/floppy.img");
+    EXPECT_EQ(map.PathOf("\\\\.\\A:"), "/tmp/floppy.img");
+    EXPECT_EQ(map.PathOf("\\\\.\\PhysicalDrive0"), "");
+    EXPECT_EQ(map.Open("\\\\.\\PhysicalDrive0"), nullptr);
+}
+
+} // namespace
+} // namespace quorvane

@@ -1,0 +1,70 @@
+#pragma once
+
+#include "engine/core/UserInterface.h"
+
+#include <nlohmann/json.hpp>
+
+#include <array>
+#include <cstddef>
+#include <cstdint>
+#include <deque>
+#include <filesystem>
+#include <string>
+#include <vector>
+
+namespace quorvane::test {
+
+// Unpacked fixture images and manifests (tests/fixtures/*.tar.xz).
+std::filesystem::path FixturePath(const std::string& name);
+nlohmann::json LoadManifest(const std::string& imageName); // "demo" -> demo.json
+// SHA-256 of a file, hex.
+std::string Sha256OfFile(const std::filesystem::path& path);
+
+// Answers the bad-sector dialog from a script (Retry when the script is empty)
+// and records every question.
+class ScriptedQuestions final : public UserQuestions {
+public:
+    std::deque<BadSectorChoice> badSectorAnswers;
+    int badSectorAsks = 0;
+    std::vector<std::string> messages;
+    MessageAnswer messageAnswer = MessageAnswer::Ok;
+
+    BadSectorChoice AskBadSector() override;
+    MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
+                              MessageButtons buttons) override;
+};
+
+// Records everything the engine shows.
+class RecordingProgress final : public ProgressSink {
+public:
+    std::vector<std::string> hints;
+    std::vector<std::string> statuses;
+    std::vector<std::pair<int, std::string>> progress;
+    int shown = 0;
+
+    void SetHint(std::string_view text) override { hints.emplace_back(text); }
+    void SetStatus(std::string_view text) override { statuses.emplace_back(text); }
+    void ShowProgress(bool show) override { shown += show ? 1 : 0; }
+    void SetProgress(int position, std::string_view text) override {
+        progress.emplace_back(position, std::string(text));
+    }
+};
+
+// A crafted disk in memory, built sector by sector.
+class CraftedDisk {
+public:
+    explicit CraftedDisk(std::uint64_t sectors) : bytes(sectors * 512) {}
+    std::vector<std::byte> bytes;
+
+    std::byte* Sector(std::uint64_t sector) { return bytes.data() + sector * 512; }
+    void Put8(std::uint64_t sector, std::size_t offset, std::uint8_t value);
+    void Put16(std::uint64_t sector, std::size_t offset, std::uint16_t value);
+    void Put32(std::uint64_t sector, std::size_t offset, std::uint32_t value);
+    void PutText(std::uint64_t sector, std::size_t offset, std::string_view text);
+    void Signature(std::uint64_t sector);
+    // A partition entry (0..3) of the boot record at `sector`.
+    void Entry(std::uint64_t sector, int index, std::uint8_t type, std::uint32_t start,
+               std::uint32_t count);
+};
+
+} // namespace quorvane::test
