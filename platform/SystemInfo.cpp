@@ -1,0 +1,22 @@
+#include "platform/SystemInfo.h"
+
+#include <sys/utsname.h>
+
+namespace platform {
+
+std::optional<OsVersionInfo> GetOsVersion() {
+    struct utsname name {};
+    if (::uname(&name) != 0) {
+        return std::nullopt;
+    }
+    OsVersionInfo info;
+    info.platformId = kPlatformNt;
+    // The kernel's own release number is not a Windows release number (a 6.x
+    // kernel is not Windows Vista), so it goes into the description only.
+    info.majorVersion = 0;
+    info.minorVersion = 0;
+    info.description = std::string(name.sysname) + " " + name.release;
+    return info;
+}
+
+} // namespace platform
