@@ -147,4 +147,11 @@ void SectorReader::CloseAll() {
     open_.clear();
 }
 
+void SectorReader::DropCache() {
+    std::lock_guard lock(mutex_);
+    for (auto& [name, open] : open_) {
+        open.cacheLength = 0;
+    }
+}
+
 } // namespace quorvane

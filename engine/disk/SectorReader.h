@@ -46,6 +46,9 @@ public:
     std::uint64_t DeviceSectors(const std::string& device);
     // Closes every open device (the next request opens it again).
     void CloseAll();
+    // Forgets the read-ahead blocks, for when the medium may have changed (a
+    // walk of a disk starts afresh: a floppy may have been swapped).
+    void DropCache();
 
 private:
     struct OpenDevice {

@@ -159,6 +159,7 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
 
 TreeModel::Item BuildPartitionTree(SectorReader& reader, std::uint16_t diskNumber,
                                    DiskPartitionTable& table, TreeModel& tree) {
+    reader.DropCache();
     tree.Clear();
     const TreeModel::Item root =
         tree.AddItem(TreeModel::kNone, "Disk " + std::to_string(diskNumber), 2, 2);

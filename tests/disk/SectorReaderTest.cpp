@@ -136,6 +136,20 @@ struct ChoiceCase {
     bool asksAgain;
 };
 
+std::string ChoiceName(const ::testing::TestParamInfo<ChoiceCase>& info) {
+    switch (info.param.choice) {
+    case BadSectorChoice::Retry:
+        return "Retry";
+    case BadSectorChoice::Skip:
+        return "Skip";
+    case BadSectorChoice::RetryAll:
+        return "RetryAll";
+    case BadSectorChoice::SkipAll:
+        return "SkipAll";
+    }
+    return "Unknown";
+}
+
 class BadSectorChoiceTest : public SectorReaderTest,
                             public ::testing::WithParamInterface<ChoiceCase> {};
 
@@ -178,7 +192,8 @@ INSTANTIATE_TEST_SUITE_P(Choices, BadSectorChoiceTest,
                          ::testing::Values(ChoiceCase{BadSectorChoice::Retry, true, true},
                                            ChoiceCase{BadSectorChoice::Skip, false, true},
                                            ChoiceCase{BadSectorChoice::RetryAll, true, false},
-                                           ChoiceCase{BadSectorChoice::SkipAll, false, false}));
+                                           ChoiceCase{BadSectorChoice::SkipAll, false, false}),
+                         ChoiceName);
 
 TEST(FileBlockDeviceTest, OpensImagesReadOnlyAndRefusesOtherFiles) {
     const std::string path = ::testing::TempDir() + "/qv-readonly.img";
