@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include <CLI/CLI.hpp>
+#include <algorithm>
 #include <iostream>
 
 using namespace quorvane::cli;
@@ -23,6 +24,18 @@ int main(int argc, char** argv) {
     AddCommonOptions(*volume, volumeOptions);
     volume->add_option("--partition", partitionNumber, "Partition number as listed (1-based)")
         ->required();
+
+    // CLI11 would only say that a command is required; name the word instead.
+    const auto known = [&app](const std::string& word) {
+        const auto subcommands = app.get_subcommands([](CLI::App*) { return true; });
+        return std::any_of(subcommands.begin(), subcommands.end(),
+                           [&word](const CLI::App* sub) { return sub->get_name() == word; });
+    };
+    if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
+        std::cerr << "quorvane-cli: unknown command '" << argv[1]
+                  << "' (see quorvane-cli --help)\n";
+        return 2;
+    }
 
     try {
         app.parse(argc, argv);
