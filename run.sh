@@ -5,8 +5,13 @@ set -euo pipefail
 cd "$(dirname "$0")"
 
 scripts/install-deps.sh build
-cmake --preset release >/dev/null
-cmake --build --preset release >/dev/null
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+if ! { cmake --preset release && cmake --build --preset release; } >"$log" 2>&1; then
+    cat "$log" >&2
+    echo "run.sh: the release build failed" >&2
+    exit 1
+fi
 
 demo=build/release/demo/demo.img
 if [[ ! -f $demo || tests/fixtures/disks.tar.xz -nt $demo ]]; then
