@@ -1,0 +1,257 @@
+#include "engine/volume/PartitionSearch.h"
+
+#include "engine/disk/DiskCatalogue.h"
+#include "engine/volume/BootSector.h"
+#include "engine/volume/PartitionWalk.h"
+
+#include <algorithm>
+#include <array>
+#include <limits>
+#include <set>
+
+namespace quorvane {
+
+namespace {
+
+constexpr std::uint64_t kTranslatedHeads = 255;
+constexpr std::uint64_t kTranslatedSectorsPerTrack = 63;
+constexpr std::uint64_t kTranslatedCylinderSectors = kTranslatedHeads * kTranslatedSectorsPerTrack;
+// Partitions of the last fifteen years start on 1 MiB boundaries.
+constexpr std::uint64_t kAlignmentSectors = 2048;
+
+constexpr std::string_view kSearchHint =
+    "This process will take few minutes to complete. Click Stop Search Partition to stop "
+    "search missing partition. We recommend you that complete the search process.";
+constexpr std::string_view kStopQuestion = "Do you want to stop searching partition";
+constexpr std::string_view kStopCaption = "Orlune Windows";
+constexpr std::string_view kStoppedHint =
+    "Please click on back button or again click on Search Partition and complete that process.";
+
+std::uint64_t MultiplySaturated(std::uint64_t a, std::uint64_t b) {
+    if (a != 0 && b > std::numeric_limits<std::uint64_t>::max() / a) {
+        return std::numeric_limits<std::uint64_t>::max();
+    }
+    return a * b;
+}
+
+// The tree has no deletion of its own: an item taken out of its parent's
+// children is no longer shown or reached.
+void DetachTreeItem(TreeModel& tree, TreeModel::Item item) {
+    const TreeModel::Item parent = tree.Parent(item);
+    if (!tree.Valid(item) || !tree.Valid(parent)) {
+        return;
+    }
+    std::vector<TreeModel::Item>& siblings = tree.At(parent).children;
+    siblings.erase(std::remove(siblings.begin(), siblings.end(), item), siblings.end());
+}
+
+int ComboIndexOf(const std::string& fileSystem) {
+    if (fileSystem == "FAT16") {
+        return 0;
+    }
+    if (fileSystem == "FAT32") {
+        return 1;
+    }
+    if (fileSystem == "NTFS") {
+        return 2;
+    }
+    return -1;
+}
+
+using Sector = std::array<std::byte, kSectorSize>;
+
+} // namespace
+
+SearchGeometry ReadSearchGeometry(platform::Registry& registry, std::uint16_t disk) {
+    SearchGeometry g;
+    g.cylinders = ReadCatalogueNumber(registry, CatalogueKeys::kCylinder, disk);
+    g.heads = ReadCatalogueNumber(registry, CatalogueKeys::kHead, disk);
+    g.sectorsPerTrack = ReadCatalogueNumber(registry, CatalogueKeys::kSectorsPerTrack, disk);
+    return g;
+}
+
+SearchGeometry TranslateSearchGeometry(SearchGeometry stored) {
+    if (stored.sectorsPerTrack == kTranslatedSectorsPerTrack) {
+        return stored;
+    }
+    SearchGeometry g;
+    g.cylinders = MultiplySaturated(MultiplySaturated(stored.sectorsPerTrack, stored.heads),
+                                    stored.cylinders) /
+                  kTranslatedCylinderSectors;
+    g.heads = kTranslatedHeads;
+    g.sectorsPerTrack = kTranslatedSectorsPerTrack;
+    return g;
+}
+
+SectorRange EntireDiskRange(platform::Registry& registry, std::uint16_t disk) {
+    return {0, ReadCatalogueNumber(registry, CatalogueKeys::kSize, disk) / kSectorSize};
+}
+
+SearchedBootSector DecideSearchedBootSector(ByteView sector, std::uint64_t first) {
+    SearchedBootSector found;
+    if (sector.Matches(boot::kFat32Short, "32")) {
+        found.fileSystem = "FAT32";
+    } else if (sector.Matches(boot::kFat16Short, "16")) {
+        found.fileSystem = "FAT16";
+    } else if (sector.Matches(boot::kOemNtfs, "NTFS")) {
+        found.fileSystem = "NTFS";
+    } else {
+        return found;
+    }
+    std::uint64_t total = 0;
+    if (found.fileSystem == "NTFS") {
+        total = sector.U64(boot::kNtfsTotalSectors) & 0xFFFFFFFFU;
+    } else {
+        total = sector.U32(boot::kTotalSectors32);
+        // A FAT volume below 65536 sectors keeps its size in the 16-bit field
+        // and leaves the 32-bit one 0; taking only the latter would list every
+        // small FAT16 volume with no sectors at all.
+        if (total == 0) {
+            total = sector.U16(boot::kTotalSectors16);
+        }
+    }
+    found.endSector = first + total;
+    return found;
+}
+
+PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string& device,
+                                        SearchGeometry stored, DiskPartitions& disk,
+                                        TreeModel& tree, TreeModel::Item root,
+                                        ProgressSink& progress, std::stop_token stop) {
+    PartitionSearchOutcome outcome;
+    progress.SetHint(kSearchHint);
+    progress.SetStatus("Searching Partition...");
+    progress.ShowProgress(true);
+
+    // An empty child gives a root without partitions its expand button while
+    // the search runs.
+    if (disk.count == 0 && tree.Valid(root)) {
+        tree.AddItem(root, "", 1, 1);
+    }
+
+    // The search replaces whatever the disk's entry held.
+    if (disk.count == 0 && tree.Valid(root)) {
+        tree.At(root).expanded = false;
+    }
+    for (std::uint32_t i = 0; i < disk.count && i < DiskPartitions::kCapacity; ++i) {
+        DetachTreeItem(tree, disk.partitions[i].treeItem);
+        disk.partitions[i] = PartitionInfo{};
+    }
+    disk.count = 0;
+    disk.defaultItem = TreeModel::kNone;
+
+    const SearchGeometry g = TranslateSearchGeometry(stored);
+    const std::uint64_t cylinderSectors = MultiplySaturated(g.heads, g.sectorsPerTrack);
+    const std::uint64_t diskSectors = reader.DeviceSectors(device);
+    // Cylinders that start past the end of the disk hold nothing and could
+    // only fail to read, so a geometry larger than the disk is cut to it.
+    std::uint64_t cylinders = g.cylinders;
+    if (cylinderSectors == 0) {
+        cylinders = 0;
+    } else {
+        const std::uint64_t onDisk =
+            diskSectors / cylinderSectors + (diskSectors % cylinderSectors != 0 ? 1 : 0);
+        cylinders = std::min(cylinders, onDisk);
+    }
+    const std::uint64_t searchEnd =
+        std::min(MultiplySaturated(cylinders, cylinderSectors), diskSectors);
+
+    std::set<std::uint64_t> found;
+    Sector buffer{};
+    // Reads one sector and tells whether it ends with the boot signature.
+    // Sectors past the end are not read at all.
+    auto signedSector = [&](std::uint64_t sector) {
+        if (sector >= diskSectors) {
+            return false;
+        }
+        buffer.fill(std::byte{0});
+        reader.ReadSectors(device, sector, 1, buffer);
+        return boot::HasSignature(ByteView(buffer));
+    };
+    auto list = [&](std::uint64_t sector) {
+        const SearchedBootSector b = DecideSearchedBootSector(ByteView(buffer), sector);
+        if (b.fileSystem.empty() || !found.insert(sector).second) {
+            return;
+        }
+        PartitionInfo info;
+        info.fileSystem = b.fileSystem;
+        info.firstSector = sector;
+        info.endSector = b.endSector;
+        info.treeItem = AddTreeItem(tree, PartitionItemText(disk.count + 1, b.fileSystem), root);
+        if (disk.count == 0) {
+            disk.defaultItem = info.treeItem;
+        }
+        disk.Add(info);
+    };
+    auto boundary = [&](std::uint64_t sector) {
+        if (signedSector(sector)) {
+            list(sector);
+        }
+    };
+
+    // Sector 0 holds the partition table, not a volume of a partitioned disk;
+    // cylinder 0 examines it anyway.
+    std::uint64_t nextBoundary = kAlignmentSectors;
+    for (std::uint64_t k = 0; k < cylinders && !disk.Full(); ++k) {
+        if (stop.stop_requested()) {
+            outcome.stopped = true;
+            break;
+        }
+        const std::uint64_t start = k * cylinderSectors;
+        while (nextBoundary < start && nextBoundary < searchEnd && !disk.Full()) {
+            boundary(nextBoundary);
+            nextBoundary += kAlignmentSectors;
+        }
+        progress.SetProgress(static_cast<int>(k * 100 / cylinders),
+                             std::to_string(k * 100 / cylinders) + "% Completed");
+        outcome.cylindersSearched = k + 1;
+        if (!disk.Full()) {
+            const std::uint64_t trackIn = start + g.sectorsPerTrack;
+            if (signedSector(trackIn)) {
+                list(trackIn);
+            } else if (signedSector(start)) {
+                list(start);
+            }
+        }
+    }
+    while (!outcome.stopped && nextBoundary < searchEnd && !disk.Full()) {
+        boundary(nextBoundary);
+        nextBoundary += kAlignmentSectors;
+    }
+    outcome.tableFull = disk.Full();
+
+    if (!outcome.stopped && disk.count > 0) {
+        const PartitionInfo& first = disk.partitions[0];
+        outcome.comboText = first.fileSystem;
+        outcome.comboIndex = ComboIndexOf(first.fileSystem);
+        outcome.range = {first.firstSector, first.endSector};
+    }
+    if (!outcome.stopped) {
+        progress.SetProgress(100, "100% Completed");
+    }
+    progress.ShowProgress(false);
+
+    if (tree.Valid(root)) {
+        for (const TreeModel::Item child : tree.Children(root)) {
+            if (tree.At(child).text.empty()) {
+                DetachTreeItem(tree, child);
+                break;
+            }
+        }
+        tree.Expand(root);
+    }
+    return outcome;
+}
+
+bool AskStopPartitionSearch(UserQuestions& questions, ProgressSink& progress,
+                            std::stop_source& stop) {
+    if (questions.ShowMessage(kStopQuestion, kStopCaption, MessageIcon::Question,
+                              MessageButtons::YesNo) != MessageAnswer::Yes) {
+        return false;
+    }
+    progress.SetHint(kStoppedHint);
+    stop.request_stop();
+    return true;
+}
+
+} // namespace quorvane

@@ -1,0 +1,75 @@
+#pragma once
+
+#include "engine/core/ByteView.h"
+#include "engine/core/TreeModel.h"
+#include "engine/core/UserInterface.h"
+#include "engine/core/VolumeRecords.h"
+#include "engine/disk/SectorReader.h"
+#include "platform/Registry.h"
+
+#include <cstdint>
+#include <stop_token>
+#include <string>
+
+namespace quorvane {
+
+// A disk's geometry as the catalogue stores it.
+struct SearchGeometry {
+    std::uint64_t cylinders = 0;
+    std::uint64_t heads = 0;
+    std::uint64_t sectorsPerTrack = 0;
+};
+
+// The stored geometry of disk n (a missing value reads as 0).
+SearchGeometry ReadSearchGeometry(platform::Registry& registry, std::uint16_t disk);
+
+// The geometry the search walks: a disk stored with another number of sectors
+// per track than 63 is searched with 255 heads and 63 sectors per track over
+// the same number of sectors.
+SearchGeometry TranslateSearchGeometry(SearchGeometry stored);
+
+// The range "Search Entire Disk" puts into Start and End: 0 and the stored
+// size in sectors.
+struct SectorRange {
+    std::uint64_t start = 0;
+    std::uint64_t end = 0;
+};
+SectorRange EntireDiskRange(platform::Registry& registry, std::uint16_t disk);
+
+// The file system of a sector found by the search ("FAT32", "FAT16", "NTFS"),
+// empty when it is none of them, and the sector after its volume.
+struct SearchedBootSector {
+    std::string fileSystem;
+    std::uint64_t endSector = 0;
+};
+SearchedBootSector DecideSearchedBootSector(ByteView sector, std::uint64_t first);
+
+// How a search ended and what the partition step shows afterwards.
+struct PartitionSearchOutcome {
+    bool stopped = false;   // the user stopped it between two cylinders
+    bool tableFull = false; // the disk's entry holds as many partitions as it can
+    // The partition-type combo: "UNKNOWN" (-1) unless a partition was found,
+    // then FAT16 0, FAT32 1, NTFS 2 after the first one; Start and End its range.
+    std::string comboText = "UNKNOWN";
+    int comboIndex = -1;
+    SectorRange range;
+    std::uint64_t cylindersSearched = 0;
+};
+
+// Searches disk `device` for boot sectors at every cylinder start (and one
+// track in) of `stored` geometry, and at every 1 MiB boundary (where every
+// partitioning tool of the last fifteen years puts partitions) in the same
+// pass in ascending order, and replaces the disk's partitions in `disk` and
+// under `root` with what it finds. Checks `stop` between two cylinders; what
+// was found until then stays. Progress goes to `progress` once per cylinder.
+PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string& device,
+                                        SearchGeometry stored, DiskPartitions& disk,
+                                        TreeModel& tree, TreeModel::Item root,
+                                        ProgressSink& progress, std::stop_token stop = {});
+
+// The Stop button: asks whether to stop, and on Yes sets the hint and asks
+// the search to stop at its next cylinder. True when the user said Yes.
+bool AskStopPartitionSearch(UserQuestions& questions, ProgressSink& progress,
+                            std::stop_source& stop);
+
+} // namespace quorvane
