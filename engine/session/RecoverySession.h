@@ -6,6 +6,7 @@
 #include "engine/core/VolumeRecords.h"
 #include "engine/disk/DeviceNameTable.h"
 #include "engine/disk/SectorReader.h"
+#include "engine/fat/FatRecords.h"
 #include "platform/BlockDevice.h"
 
 namespace quorvane {
@@ -26,6 +27,7 @@ struct RecoverySession {
     VolumeParams Volume;
     ResultTables Tables;
     TreeModel FolderTree;
+    FatRecords Fat;
 
     std::string Device() const { return DeviceNameTable::NameOf(Selection.SelectedDiskNumber); }
 };

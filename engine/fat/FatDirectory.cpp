@@ -1,0 +1,320 @@
+#include "engine/fat/FatDirectory.h"
+
+#include "engine/core/CellText.h"
+#include "engine/fat/FatChain.h"
+#include "engine/fat/FatListText.h"
+#include "engine/session/RecoverySession.h"
+
+#include <array>
+#include <cstring>
+
+namespace quorvane {
+
+namespace {
+
+using SectorBytes = std::array<std::byte, kSectorSize>;
+
+// Offsets of the 13 UTF-16 units of a long-name entry.
+constexpr std::array<std::size_t, 13> kLongNameUnits = {1,  3,  5,  7,  9,  14, 16,
+                                                        18, 20, 22, 24, 28, 30};
+constexpr std::size_t kSequence = 0;
+constexpr std::uint8_t kLastLongEntry = 0x40;
+constexpr std::size_t kMaxLongNameUnits = 255;
+
+// Reads one sector; an unreadable sector or one past the end of the disk reads
+// as zeros, which every caller takes as the end of a directory.
+void ReadSector(SectorReader& reader, const std::string& device, std::uint64_t sector,
+                SectorBytes& out) {
+    out.fill(std::byte{0});
+    if (sector >= reader.DeviceSectors(device)) {
+        return;
+    }
+    reader.ReadSectors(device, sector, 1, out);
+}
+
+// Name bytes without blanks, cut at a NUL as the text of a C string would be.
+std::string CompactBytes(ByteView b, std::size_t offset, std::size_t length) {
+    std::string text;
+    for (std::size_t i = 0; i < length; ++i) {
+        const std::uint8_t c = b.U8(offset + i);
+        if (c == 0) {
+            break;
+        }
+        if (c != 0x20) {
+            text.push_back(static_cast<char>(c));
+        }
+    }
+    return text;
+}
+
+// The short-name filter with bytes 0x80-0xFF allowed: the short name of a file
+// with a non-ASCII long name holds OEM code-page bytes.
+bool IsPlausibleShortName(std::string_view name) {
+    for (const char ch : name) {
+        const unsigned c = static_cast<unsigned char>(ch);
+        if (c >= 128) {
+            continue;
+        }
+        const char one[1] = {ch};
+        if (!IsValidEntryName(std::string_view(one, 1))) {
+            return false;
+        }
+    }
+    return true;
+}
+
+} // namespace
+
+std::string Utf16ToUtf8(std::u16string_view text) {
+    std::string out;
+    out.reserve(text.size());
+    for (std::size_t i = 0; i < text.size(); ++i) {
+        std::uint32_t c = text[i];
+        if (c >= 0xD800 && c <= 0xDBFF && i + 1 < text.size() && text[i + 1] >= 0xDC00 &&
+            text[i + 1] <= 0xDFFF) {
+            c = 0x10000 + ((c - 0xD800) << 10) + (text[i + 1] - 0xDC00u);
+            ++i;
+        } else if (c >= 0xD800 && c <= 0xDFFF) {
+            c = 0xFFFD; // never reached for names that passed IsValidLongName
+        }
+        if (c < 0x80) {
+            out.push_back(static_cast<char>(c));
+        } else if (c < 0x800) {
+            out.push_back(static_cast<char>(0xC0 | (c >> 6)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else if (c < 0x10000) {
+            out.push_back(static_cast<char>(0xE0 | (c >> 12)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        } else {
+            out.push_back(static_cast<char>(0xF0 | (c >> 18)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 12) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | ((c >> 6) & 0x3F)));
+            out.push_back(static_cast<char>(0x80 | (c & 0x3F)));
+        }
+    }
+    return out;
+}
+
+std::optional<std::u16string> ReadLongName(SectorReader& reader, const std::string& device,
+                                           std::span<const std::byte> sectorBytes,
+                                           std::size_t entryOffset, std::uint64_t sector) {
+    if (entryOffset % kDirEntrySize != 0 || entryOffset >= kSectorSize) {
+        return std::nullopt;
+    }
+    SectorBytes copy{};
+    std::memcpy(copy.data(), sectorBytes.data(), std::min(sectorBytes.size(), copy.size()));
+    std::u16string name;
+    std::size_t offset = entryOffset;
+    std::uint64_t current = sector;
+    unsigned ordinal = 1;
+    auto found = [&]() -> std::optional<std::u16string> {
+        // A long name of no characters names nothing: the short name stays.
+        if (name.empty()) {
+            return std::nullopt;
+        }
+        return name;
+    };
+    while (true) {
+        if (offset == 0) {
+            if (current == 0) {
+                return found(); // nothing lies before the first sector of the disk
+            }
+            --current;
+            ReadSector(reader, device, current, copy);
+            offset = kSectorSize - kDirEntrySize;
+        } else {
+            offset -= kDirEntrySize;
+        }
+        const ByteView e(std::span<const std::byte>(copy).subspan(offset, kDirEntrySize));
+        if (e.U8(dirent::kAttributes) != dirent::kLongNameAttributes) {
+            return found();
+        }
+        for (const std::size_t unit : kLongNameUnits) {
+            const char16_t c = static_cast<char16_t>(e.U16(unit));
+            if (c == 0) {
+                return found();
+            }
+            name.push_back(c);
+        }
+        if (e.U8(kSequence) == kLastLongEntry + ordinal) {
+            return found();
+        }
+        ++ordinal;
+        if (name.size() > kMaxLongNameUnits) {
+            return found();
+        }
+    }
+}
+
+EntryKind DecodeDirEntry(SectorReader& reader, const std::string& device, bool fat32,
+                         ByteView sectorBytes, std::uint64_t sector, std::size_t offset,
+                         FatDirEntry& out) {
+    if (!sectorBytes.Has(offset, kDirEntrySize)) {
+        return EntryKind::End;
+    }
+    const ByteView e(sectorBytes.bytes().subspan(offset, kDirEntrySize));
+    const std::uint8_t first = e.U8(dirent::kName);
+    if (first == 0x00) {
+        return EntryKind::End;
+    }
+    const std::uint8_t attributes = e.U8(dirent::kAttributes);
+    if ((first == '.' && e.U8(3) == 0x20) || attributes == dirent::kLongNameAttributes) {
+        return EntryKind::Skip;
+    }
+    std::string shortName = CompactBytes(e, dirent::kName, 8);
+    if (e.U8(dirent::kExtension) != 0x20) {
+        shortName += "." + CompactBytes(e, dirent::kExtension, 3);
+    }
+    bool deleted = false;
+    if (!shortName.empty() && static_cast<std::uint8_t>(shortName[0]) == dirent::kDeletedMark) {
+        shortName[0] = '_';
+        deleted = true;
+    }
+    if (!IsPlausibleShortName(shortName)) {
+        return EntryKind::Skip;
+    }
+    out = FatDirEntry{};
+    const std::optional<std::u16string> longName =
+        ReadLongName(reader, device, sectorBytes.bytes(), offset, sector);
+    if (longName) {
+        if (!IsValidLongName(*longName)) {
+            return EntryKind::Skip;
+        }
+        out.name = Utf16ToUtf8(*longName);
+        out.longName = true;
+    } else {
+        // Without a long name the 8-bit rule holds as it is: OEM bytes in a
+        // short name alone are taken for garbage.
+        if (!IsValidEntryName(shortName)) {
+            return EntryKind::Skip;
+        }
+        out.name = shortName;
+    }
+    out.shortName = std::move(shortName);
+    out.deleted = deleted;
+    out.attributes = attributes;
+    out.firstCluster =
+        fat32 ? MakeDword(e.U8(26), e.U8(27), e.U8(20), e.U8(21)) : e.U16(dirent::kClusterLow);
+    out.size = e.U32(dirent::kSize);
+    out.date = e.U16(dirent::kDate);
+    out.time = e.U16(dirent::kTime);
+    out.sector = sector;
+    out.offset = offset;
+    return EntryKind::Named;
+}
+
+bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool zeroEndsSectorOnly,
+                     const std::function<void(const FatDirEntry&)>& visit) {
+    const CurrentVolume& v = session.Fat.Volume;
+    const bool fat32 = v.FileSystem == "FAT32";
+    const bool fixedRootFs = v.FileSystem == "FAT16" || v.FileSystem == "FAT12";
+    const std::string device = session.Device();
+    SectorBytes buffer{};
+
+    // Returns false when the sector ended the whole folder.
+    auto scanSector = [&](std::uint64_t sector, bool zeroEndsAll) {
+        ReadSector(session.Reader, device, sector, buffer);
+        const ByteView b(buffer);
+        for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
+            FatDirEntry entry;
+            const EntryKind kind =
+                DecodeDirEntry(session.Reader, device, fat32, b, sector, i * kDirEntrySize, entry);
+            if (kind == EntryKind::End) {
+                return !zeroEndsAll;
+            }
+            if (kind == EntryKind::Named) {
+                visit(entry);
+            }
+        }
+        return true;
+    };
+
+    if (dirCluster == 0 && fat32) {
+        dirCluster = static_cast<std::uint32_t>(v.RootStart);
+    }
+    if (dirCluster != 0 && (fat32 || fixedRootFs)) {
+        ClusterList& chain = session.Fat.DirChain;
+        chain.Clear();
+        BuildDirChain(session, dirCluster);
+        bool going = true;
+        for (std::size_t c = 0; c < chain.Size() && going; ++c) {
+            for (std::uint64_t k = 0; k < v.SPC && going; ++k) {
+                going = scanSector(ClusterToSector(v, chain[c], k), !zeroEndsSectorOnly);
+            }
+        }
+        chain.Clear();
+        return true;
+    }
+    if (dirCluster == 0 && fixedRootFs) {
+        for (std::uint64_t k = 0; k < v.RootSectors; ++k) {
+            scanSector(v.RootStart + k, false);
+        }
+        return true;
+    }
+    return false;
+}
+
+std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::size_t firstRow,
+                             std::uint32_t dirCluster, bool folderDeleted) {
+    std::size_t row = firstRow;
+    ForEachFatEntry(session, dirCluster, false, [&](const FatDirEntry& entry) {
+        if (entry.IsFolder()) {
+            return;
+        }
+        const FatFileType type = FatTypeOf(entry.name);
+        const std::size_t at = list.InsertRow(row, entry.name, type.image);
+        const bool deleted = entry.deleted || folderDeleted;
+        list.SetCell(at, 1, deleted ? type.deletedText : type.text);
+        list.SetCell(at, 2, Decimal(entry.size));
+        list.SetCell(at, 3, FatDateText(entry.date));
+        list.SetCell(at, 4, FatTimeText(entry.time));
+        list.SetCell(at, 5, Decimal(entry.firstCluster));
+        row = at + 1;
+    });
+    return row - firstRow;
+}
+
+bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
+                          std::uint32_t parentNumber, TreeModel::Item /*parentItem*/) {
+    const std::string device = session.Device();
+    const bool fat32 = session.Fat.Volume.FileSystem == "FAT32";
+    SectorBytes buffer{};
+    ReadSector(session.Reader, device, sector, buffer);
+    const ByteView b(buffer);
+    TreeFolderList& folders = session.Fat.TreeFolders;
+    for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
+        FatDirEntry entry;
+        const EntryKind kind =
+            DecodeDirEntry(session.Reader, device, fat32, b, sector, i * kDirEntrySize, entry);
+        if (kind == EntryKind::End) {
+            return false;
+        }
+        // Only folder entries name folders: a file (often a deleted one) whose
+        // first cluster was later given to a new folder must not rename it.
+        if (kind != EntryKind::Named || !entry.IsFolder()) {
+            continue;
+        }
+        const std::size_t index = folders.FirstWithSelfAndParent(entry.firstCluster, parentNumber);
+        if (index == TreeFolderList::npos) {
+            continue;
+        }
+        TreeFolder& folder = folders[index];
+        // A folder deleted earlier whose cluster went to a new folder leaves
+        // its old entry behind: the live entry names the folder and wins.
+        if (entry.deleted && folder.namedLive) {
+            continue;
+        }
+        folder.name = entry.name;
+        session.FolderTree.SetText(folder.item, entry.name);
+        if (entry.deleted) {
+            folder.deleted = true;
+        } else {
+            folder.deleted = false;
+            folder.namedLive = true;
+        }
+    }
+    return true;
+}
+
+} // namespace quorvane

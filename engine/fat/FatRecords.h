@@ -1,0 +1,133 @@
+#pragma once
+
+#include "engine/core/TreeModel.h"
+#include "engine/core/VolumeRecords.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+namespace quorvane {
+
+// Special folder numbers of the folder tree.
+inline constexpr std::uint32_t kFatRootNumber = 0;
+inline constexpr std::uint32_t kNtfsRootNumber = 5;
+inline constexpr std::uint32_t kLostFolderNumber = 0x0FFFFFFF; // 268435455
+
+// The geometry of the volume being browsed or saved from. Sector numbers are
+// absolute sectors of the disk; cluster c begins at Cluster0Start + c * SPC.
+struct CurrentVolume {
+    std::string FileSystem; // "FAT12", "FAT16", "FAT32" or "NTFS", compared exactly
+    std::uint64_t SPF = 0;
+    std::uint64_t SPC = 0;
+    std::uint64_t RootSectors = 0; // FAT12/16: fixed root region length; FAT32: 0
+    std::uint64_t RootStart = 0;   // FAT12/16: first root sector; FAT32: root cluster
+    std::uint64_t ReserveSectors = 0;
+    std::uint64_t Cluster0Start = 0;
+    std::uint64_t FirstFAT = 0; // the FAT copy chains are read from
+    std::uint64_t SecondFAT = 0;
+    // NTFS only; the FAT engine never reads them.
+    std::uint64_t MftSector = 0;
+    std::uint64_t MftMirrorSector = 0;
+    std::uint64_t SectorsPerMftRecord = 0;
+    std::uint64_t SectorsPerIndexRecord = 0;
+
+    // The fixed geometry of a 1.44 MB floppy.
+    static CurrentVolume Floppy();
+    // The geometry of a validated (or calculated) partition.
+    static CurrentVolume FromParams(const VolumeParams& params, const std::string& fileSystem);
+    void ToParams(VolumeParams& params) const;
+};
+
+// Cluster numbers in chain order. Appending is constant time.
+class ClusterList {
+public:
+    void Append(std::uint32_t cluster) { clusters_.push_back(cluster); }
+    void Clear() { clusters_.clear(); }
+    bool Empty() const { return clusters_.empty(); }
+    std::size_t Size() const { return clusters_.size(); }
+    std::uint32_t operator[](std::size_t i) const { return clusters_.at(i); }
+    auto begin() const { return clusters_.begin(); }
+    auto end() const { return clusters_.end(); }
+    const std::vector<std::uint32_t>& Clusters() const { return clusters_; }
+
+private:
+    std::vector<std::uint32_t> clusters_;
+};
+
+// One folder item of the folder tree.
+struct TreeFolder {
+    std::string name;
+    TreeModel::Item item = TreeModel::kNone;
+    std::uint32_t selfId = 0;
+    std::uint32_t parentId = 0;
+    std::int64_t date = 0; // FAT: raw date word; NTFS: raw time stamp
+    std::int64_t time = 0; // FAT: raw time word
+    bool loaded = false;
+    bool deleted = false;
+    bool namedLive = false; // named from a live (not deleted) directory entry
+    // Index of the record whose item this one hangs under; npos at the top.
+    std::size_t parentRecord = static_cast<std::size_t>(-1);
+};
+
+// The folder records in insertion order, with the look-ups the tree builder,
+// the relabelling and the browser need in constant time.
+class TreeFolderList {
+public:
+    static constexpr std::size_t npos = static_cast<std::size_t>(-1);
+
+    std::size_t Append(TreeFolder folder);
+    void Clear();
+
+    std::size_t Count() const { return records_.size(); }
+    TreeFolder& operator[](std::size_t i) { return records_.at(i); }
+    const TreeFolder& operator[](std::size_t i) const { return records_.at(i); }
+    auto begin() const { return records_.begin(); }
+    auto end() const { return records_.end(); }
+
+    // The first record whose item is `item`, npos when none.
+    std::size_t FirstWithItem(TreeModel::Item item) const;
+    // Every record with that item, in list order.
+    const std::vector<std::size_t>& WithItem(TreeModel::Item item) const;
+    // Records whose parent id is `parent`, in list order.
+    const std::vector<std::size_t>& WithParent(std::uint32_t parent) const;
+    // Records whose self id is `self`, in list order.
+    const std::vector<std::size_t>& WithSelf(std::uint32_t self) const;
+    // The first record with both ids, npos when none.
+    std::size_t FirstWithSelfAndParent(std::uint32_t self, std::uint32_t parent) const;
+
+private:
+    std::vector<TreeFolder> records_;
+    std::unordered_map<TreeModel::Item, std::vector<std::size_t>> byItem_;
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byParent_;
+    std::unordered_map<std::uint32_t, std::vector<std::size_t>> bySelf_;
+    std::unordered_map<std::uint64_t, std::size_t> bySelfParent_;
+};
+
+// What the wizard decides before a FAT search starts.
+struct SearchInputs {
+    int SearchMode = -1;                // 1 Standard, 2 Professional, 3 Raw Recovery, -1 none
+    std::uint64_t RangeStart = 0;       // first sector of the search range
+    std::uint64_t RangeEnd = 0;         // first sector after the search range
+    bool VolumeParamsFilled = false;    // the validation filled VolumeParams
+    std::uint32_t ChosenFileSystem = 0; // Professional: 1-based row of BootTable2
+    std::string ChosenFileSystemType;
+};
+
+// The FAT engine's records of one session.
+struct FatRecords {
+    CurrentVolume Volume;
+    ClusterList DirChain;
+    ClusterList SaveChain;
+    TreeFolderList TreeFolders;
+    SearchInputs Search;
+    // The file-system tree of the Professional search ("File Systems").
+    TreeModel FileSystemTree;
+    TreeModel::Item FirstFileSystemItem = TreeModel::kNone;
+    // The "Root" item of the folder tree, kNone until it is made.
+    TreeModel::Item RootItem = TreeModel::kNone;
+};
+
+} // namespace quorvane
