@@ -19,7 +19,11 @@ struct CliRun {
 
 // Runs quorvane-cli with the arguments (shell words) and collects its output.
 CliRun RunCli(const std::string& args) {
-    const std::string errFile = ::testing::TempDir() + "/qv-cli-stderr.txt";
+    // One file per run: ctest runs the tests of this binary in parallel.
+    static int runs = 0;
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    const std::string errFile =
+        ::testing::TempDir() + "/qv-cli-" + info->name() + "-" + std::to_string(++runs) + ".stderr";
     const std::string command = std::string(QUORVANE_CLI) + " " + args + " 2>" + errFile;
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
@@ -38,7 +42,9 @@ CliRun RunCli(const std::string& args) {
     return run;
 }
 
-std::string Fixture(const std::string& image) { return "'" + test::FixturePath(image).string() + "'"; }
+std::string Fixture(const std::string& image) {
+    return "'" + test::FixturePath(image).string() + "'";
+}
 
 nlohmann::json Golden(const std::string& name) {
     std::ifstream in(std::string(QUORVANE_GOLDEN_DIR) + "/" + name);
@@ -108,7 +114,7 @@ TEST(CliTest, UnusableVolumeSaysParametersCannotBeCalculated) {
     test::CraftedDisk disk(4096);
     disk.Signature(0);
     disk.Entry(0, 0, 0x06, 2048, 2048);
-    const std::string path = ::testing::TempDir() + "/qv-unusable.img";
+    const std::string path = ::testing::TempDir() + "/qv-unusable-volume.img";
     std::ofstream(path, std::ios::binary)
         .write(reinterpret_cast<const char*>(disk.bytes.data()),
                static_cast<std::streamsize>(disk.bytes.size()));
