@@ -21,4 +21,14 @@ void AddCommonOptions(CLI::App& command, CommonOptions& options);
 int RunPartitions(const CommonOptions& options, std::ostream& out);
 int RunVolume(const CommonOptions& options, int partition, std::ostream& out);
 
+// list: the FAT search of one partition (or the floppy) and every folder and file found.
+struct ListOptions {
+    int partition = 0;
+    std::string mode = "standard"; // or "professional"
+    std::uint32_t fileSystem = 1;  // Professional: which file system found
+    bool floppy = false;
+    bool wholeDisk = false; // Professional: search the whole disk, not the partition
+};
+int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out);
+
 } // namespace quorvane::cli

@@ -37,6 +37,22 @@ int main(int argc, char** argv) {
         return 2;
     }
 
+
+    CommonOptions listOptions;
+    ListOptions listChoice;
+    CLI::App* list = app.add_subcommand(
+        "list", "Search a FAT partition (or the floppy) for its folders, rebuild the folder tree "
+                "and list every folder and file found, deleted ones included");
+    AddCommonOptions(*list, listOptions);
+    list->add_option("--partition", listChoice.partition, "Partition number as listed (1-based)");
+    list->add_option("--mode", listChoice.mode, "standard (default) or professional")
+        ->check(CLI::IsMember({"standard", "professional"}));
+    list->add_option("--file-system", listChoice.fileSystem,
+                     "Professional: the file system found to list (1-based, default 1)");
+    list->add_flag("--floppy", listChoice.floppy, "DISK is a 1.44 MB floppy (FAT12)");
+    list->add_flag("--whole-disk", listChoice.wholeDisk,
+                   "Professional: search the whole disk instead of the partition's sectors");
+
     try {
         app.parse(argc, argv);
     } catch (const CLI::CallForHelp& e) {
@@ -54,6 +70,9 @@ int main(int argc, char** argv) {
         }
         if (*volume) {
             return RunVolume(volumeOptions, partitionNumber, std::cout);
+        }
+        if (*list) {
+            return RunList(listOptions, listChoice, std::cout);
         }
     } catch (const CommandError& e) {
         std::cerr << "quorvane-cli: " << e.what() << '\n';

@@ -96,9 +96,28 @@ std::string Utf16ToUtf8(std::u16string_view text) {
     return out;
 }
 
+DirectorySectors::DirectorySectors(std::vector<std::uint64_t> sectors)
+    : sectors_(std::move(sectors)) {
+    index_.reserve(sectors_.size());
+    for (std::size_t i = 0; i < sectors_.size(); ++i) {
+        index_.try_emplace(sectors_[i], i);
+    }
+}
+
+PreviousSector DirectorySectors::Previous() const {
+    return [this](std::uint64_t sector) -> std::optional<std::uint64_t> {
+        const auto it = index_.find(sector);
+        if (it == index_.end() || it->second == 0) {
+            return std::nullopt;
+        }
+        return sectors_[it->second - 1];
+    };
+}
+
 std::optional<std::u16string> ReadLongName(SectorReader& reader, const std::string& device,
                                            std::span<const std::byte> sectorBytes,
-                                           std::size_t entryOffset, std::uint64_t sector) {
+                                           std::size_t entryOffset, std::uint64_t sector,
+                                           const PreviousSector& previous) {
     if (entryOffset % kDirEntrySize != 0 || entryOffset >= kSectorSize) {
         return std::nullopt;
     }
@@ -117,10 +136,16 @@ std::optional<std::u16string> ReadLongName(SectorReader& reader, const std::stri
     };
     while (true) {
         if (offset == 0) {
-            if (current == 0) {
-                return found(); // nothing lies before the first sector of the disk
+            std::optional<std::uint64_t> before;
+            if (previous) {
+                before = previous(current);
+            } else if (current > 0) {
+                before = current - 1;
             }
-            --current;
+            if (!before) {
+                return found(); // nothing lies before the directory's first sector
+            }
+            current = *before;
             ReadSector(reader, device, current, copy);
             offset = kSectorSize - kDirEntrySize;
         } else {
@@ -149,7 +174,7 @@ std::optional<std::u16string> ReadLongName(SectorReader& reader, const std::stri
 
 EntryKind DecodeDirEntry(SectorReader& reader, const std::string& device, bool fat32,
                          ByteView sectorBytes, std::uint64_t sector, std::size_t offset,
-                         FatDirEntry& out) {
+                         FatDirEntry& out, const PreviousSector& previous) {
     if (!sectorBytes.Has(offset, kDirEntrySize)) {
         return EntryKind::End;
     }
@@ -176,7 +201,7 @@ EntryKind DecodeDirEntry(SectorReader& reader, const std::string& device, bool f
     }
     out = FatDirEntry{};
     const std::optional<std::u16string> longName =
-        ReadLongName(reader, device, sectorBytes.bytes(), offset, sector);
+        ReadLongName(reader, device, sectorBytes.bytes(), offset, sector, previous);
     if (longName) {
         if (!IsValidLongName(*longName)) {
             return EntryKind::Skip;
@@ -213,13 +238,13 @@ bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool ze
     SectorBytes buffer{};
 
     // Returns false when the sector ended the whole folder.
-    auto scanSector = [&](std::uint64_t sector, bool zeroEndsAll) {
+    auto scanSector = [&](std::uint64_t sector, bool zeroEndsAll, const PreviousSector& previous) {
         ReadSector(session.Reader, device, sector, buffer);
         const ByteView b(buffer);
         for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
             FatDirEntry entry;
-            const EntryKind kind =
-                DecodeDirEntry(session.Reader, device, fat32, b, sector, i * kDirEntrySize, entry);
+            const EntryKind kind = DecodeDirEntry(session.Reader, device, fat32, b, sector,
+                                                  i * kDirEntrySize, entry, previous);
             if (kind == EntryKind::End) {
                 return !zeroEndsAll;
             }
@@ -234,25 +259,42 @@ bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool ze
         dirCluster = static_cast<std::uint32_t>(v.RootStart);
     }
     if (dirCluster != 0 && (fat32 || fixedRootFs)) {
-        ClusterList& chain = session.Fat.DirChain;
-        chain.Clear();
-        BuildDirChain(session, dirCluster);
-        bool going = true;
-        for (std::size_t c = 0; c < chain.Size() && going; ++c) {
-            for (std::uint64_t k = 0; k < v.SPC && going; ++k) {
-                going = scanSector(ClusterToSector(v, chain[c], k), !zeroEndsSectorOnly);
+        const DirectorySectors order = FolderSectors(session, dirCluster);
+        const PreviousSector previous = order.Previous();
+        for (const std::uint64_t sector : order.Sectors()) {
+            if (!scanSector(sector, !zeroEndsSectorOnly, previous)) {
+                break;
             }
         }
-        chain.Clear();
         return true;
     }
     if (dirCluster == 0 && fixedRootFs) {
+        const std::uint64_t first = v.RootStart;
+        const PreviousSector previous = [first](std::uint64_t s) -> std::optional<std::uint64_t> {
+            return s > first ? std::optional<std::uint64_t>(s - 1) : std::nullopt;
+        };
         for (std::uint64_t k = 0; k < v.RootSectors; ++k) {
-            scanSector(v.RootStart + k, false);
+            scanSector(v.RootStart + k, false, previous);
         }
         return true;
     }
     return false;
+}
+
+DirectorySectors FolderSectors(RecoverySession& session, std::uint32_t firstCluster) {
+    const CurrentVolume& v = session.Fat.Volume;
+    ClusterList& chain = session.Fat.DirChain;
+    chain.Clear();
+    BuildDirChain(session, firstCluster);
+    std::vector<std::uint64_t> sectors;
+    sectors.reserve(chain.Size() * v.SPC);
+    for (const std::uint32_t c : chain) {
+        for (std::uint64_t k = 0; k < v.SPC; ++k) {
+            sectors.push_back(ClusterToSector(v, c, k));
+        }
+    }
+    chain.Clear();
+    return DirectorySectors(std::move(sectors));
 }
 
 std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::size_t firstRow,
@@ -276,7 +318,8 @@ std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::siz
 }
 
 bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
-                          std::uint32_t parentNumber, TreeModel::Item /*parentItem*/) {
+                          std::uint32_t parentNumber, TreeModel::Item /*parentItem*/,
+                          const PreviousSector& previous) {
     const std::string device = session.Device();
     const bool fat32 = session.Fat.Volume.FileSystem == "FAT32";
     SectorBytes buffer{};
@@ -285,8 +328,8 @@ bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
     TreeFolderList& folders = session.Fat.TreeFolders;
     for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
         FatDirEntry entry;
-        const EntryKind kind =
-            DecodeDirEntry(session.Reader, device, fat32, b, sector, i * kDirEntrySize, entry);
+        const EntryKind kind = DecodeDirEntry(session.Reader, device, fat32, b, sector,
+                                              i * kDirEntrySize, entry, previous);
         if (kind == EntryKind::End) {
             return false;
         }

@@ -12,6 +12,8 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <unordered_map>
+#include <vector>
 
 namespace quorvane {
 
@@ -54,20 +56,39 @@ struct FatDirEntry {
 
 enum class EntryKind { End, Skip, Named };
 
+// The sector that comes before `sector` in its directory, nothing at the
+// directory's start. Empty: the sector before on the disk.
+using PreviousSector = std::function<std::optional<std::uint64_t>(std::uint64_t)>;
+
+// The sectors of a directory in order, and the predecessor of each. Long names
+// that begin in the previous cluster of the chain are gathered from that
+// cluster, wherever it lies on the disk.
+class DirectorySectors {
+public:
+    explicit DirectorySectors(std::vector<std::uint64_t> sectors);
+    const std::vector<std::uint64_t>& Sectors() const { return sectors_; }
+    PreviousSector Previous() const;
+
+private:
+    std::vector<std::uint64_t> sectors_;
+    std::unordered_map<std::uint64_t, std::size_t> index_;
+};
+
 // Decodes the entry at `offset` of a directory sector read from `sector`: the
 // end mark, an entry that gives no name ("." and "..", long-name parts, names
 // that fail the filters), or a named entry with its long name gathered.
 EntryKind DecodeDirEntry(SectorReader& reader, const std::string& device, bool fat32,
                          ByteView sectorBytes, std::uint64_t sector, std::size_t offset,
-                         FatDirEntry& out);
+                         FatDirEntry& out, const PreviousSector& previous = {});
 
 // The long name that belongs to the short entry at `entryOffset` (a multiple of
 // 32) of `sectorBytes`, read from absolute sector `sector`, as UTF-16 units. The
-// entries before it may lie in the sectors before on the disk, which are read.
+// entries before it may lie in the sectors before it (`previous`), which are read.
 // Nothing when no long name precedes the entry.
 std::optional<std::u16string> ReadLongName(SectorReader& reader, const std::string& device,
                                            std::span<const std::byte> sectorBytes,
-                                           std::size_t entryOffset, std::uint64_t sector);
+                                           std::size_t entryOffset, std::uint64_t sector,
+                                           const PreviousSector& previous = {});
 
 // UTF-16 (valid, as IsValidLongName accepts it) to UTF-8.
 std::string Utf16ToUtf8(std::u16string_view text);
@@ -79,6 +100,10 @@ std::string Utf16ToUtf8(std::u16string_view text);
 bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool zeroEndsSectorOnly,
                      const std::function<void(const FatDirEntry&)>& visit);
 
+// The sectors of the folder that starts at `firstCluster`, through its chain
+// (DirChain is used and left empty).
+DirectorySectors FolderSectors(RecoverySession& session, std::uint32_t firstCluster);
+
 // Lists the files (not the sub-folders) of a folder into `list` at firstRow,
 // firstRow + 1, ... in the file-list columns. Returns the number of rows added.
 std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::size_t firstRow,
@@ -87,6 +112,7 @@ std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::siz
 // Gives the folder records under parentNumber their names from one directory
 // sector of their parent. False when the sector holds the end-of-directory mark.
 bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
-                          std::uint32_t parentNumber, TreeModel::Item parentItem);
+                          std::uint32_t parentNumber, TreeModel::Item parentItem,
+                          const PreviousSector& previous = {});
 
 } // namespace quorvane

@@ -112,6 +112,7 @@ struct SearchInputs {
     std::uint64_t RangeStart = 0;       // first sector of the search range
     std::uint64_t RangeEnd = 0;         // first sector after the search range
     bool VolumeParamsFilled = false;    // the validation filled VolumeParams
+    bool Floppy = false;                // the disk is the 1.44 MB floppy
     std::uint32_t ChosenFileSystem = 0; // Professional: 1-based row of BootTable2
     std::string ChosenFileSystemType;
 };

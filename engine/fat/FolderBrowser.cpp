@@ -106,7 +106,6 @@ void ToggleCheck(TreeModel& tree, TreeModel::Item item) {
 
 void LoadFolderOnce(RecoverySession& session, TreeModel::Item item) {
     TreeFolderList& folders = session.Fat.TreeFolders;
-    const CurrentVolume& v = session.Fat.Volume;
     // A copy: relabelling does not add records, but the list is not ours to hold.
     const std::vector<std::size_t> nodes = folders.WithItem(item);
     for (const std::size_t n : nodes) {
@@ -119,16 +118,13 @@ void LoadFolderOnce(RecoverySession& session, TreeModel::Item item) {
         }
         folders[n].loaded = true;
         const std::uint32_t self = folders[n].selfId;
-        ClusterList& chain = session.Fat.DirChain;
-        chain.Clear();
-        BuildDirChain(session, self);
-        bool going = true;
-        for (std::size_t c = 0; c < chain.Size() && going; ++c) {
-            for (std::uint64_t k = 0; k < v.SPC && going; ++k) {
-                going = RelabelWithLongNames(session, ClusterToSector(v, chain[c], k), self, item);
+        const DirectorySectors order = FolderSectors(session, self);
+        const PreviousSector previous = order.Previous();
+        for (const std::uint64_t sector : order.Sectors()) {
+            if (!RelabelWithLongNames(session, sector, self, item, previous)) {
+                break;
             }
         }
-        chain.Clear();
     }
 }
 

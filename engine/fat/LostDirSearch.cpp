@@ -98,7 +98,7 @@ void LostDirSearch(RecoverySession& session, ProgressSink& progress, std::stop_t
     const std::uint64_t end = session.Fat.Search.RangeEnd;
     const std::uint64_t spc = session.Volume.sectorsPerCluster;
     const bool fat32 = session.Selected.fileSystem == "FAT32";
-    const bool floppy = session.Selection.FloppyChosen();
+    const bool floppy = session.Fat.Search.Floppy || session.Selection.FloppyChosen();
 
     progress.SetCounter(kDirectoriesFound, "0");
     progress.SetCounter(kBootSectorsFound, "0");

@@ -1,0 +1,163 @@
+#include "cli/Commands.h"
+
+#include "engine/fat/FatScan.h"
+#include "engine/fat/FatTreeListing.h"
+#include "engine/volume/PartitionWalk.h"
+#include "engine/volume/VolumeValidation.h"
+
+#include <atomic>
+#include <chrono>
+#include <csignal>
+#include <fmt/format.h>
+#include <iostream>
+#include <nlohmann/json.hpp>
+
+namespace quorvane::cli {
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+// Ctrl-C asks the search to stop at its next safe point; what it found is listed.
+class InterruptGuard {
+public:
+    InterruptGuard() {
+        interrupted = 0;
+        previous_ = std::signal(SIGINT, OnInterrupt);
+    }
+    ~InterruptGuard() { std::signal(SIGINT, previous_); }
+
+private:
+    void (*previous_)(int) = SIG_DFL;
+};
+
+// Runs the scan thread on a worker and waits, stopping it on Ctrl-C.
+FatScanResult RunScan(RecoverySession& session, ProgressSink& progress) {
+    InterruptGuard guard;
+    ScanWorker worker;
+    FatScanResult result;
+    std::atomic<bool> done{false};
+    worker.Start([&](std::stop_token stop) {
+        result = FatScanThread(session, progress, stop);
+        done = true;
+    });
+    while (!done.load()) {
+        if (interrupted != 0) {
+            std::cerr << "\nquorvane-cli: stopping the search; listing what was found so far\n";
+            return StopFatSearch(session, progress, worker);
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
+    }
+    worker.Wait();
+    return result;
+}
+
+void Choose(RecoverySession& session, const CommonOptions& options, const ListOptions& list,
+            CliContext& context) {
+    SearchInputs& search = session.Fat.Search;
+    search.SearchMode = list.mode == "professional" ? 2 : 1;
+    if (list.floppy) {
+        if (search.SearchMode != 1) {
+            throw CommandError("--floppy: a floppy is searched in standard mode only");
+        }
+        session.Selected = SelectedPartition{};
+        session.Selected.fileSystem = "FAT12";
+        session.Selected.lastSector = 2879;
+        search.Floppy = true;
+        search.RangeStart = 0;
+        search.RangeEnd = 2880;
+        return;
+    }
+    BuildPartitionTree(session.Reader, 0, session.Partitions, session.FolderTree);
+    const DiskPartitions& disk = session.Partitions[0];
+    if (list.partition < 1 || static_cast<std::uint32_t>(list.partition) > disk.count) {
+        throw CommandError(fmt::format("--partition {}: {} has {} partition(s)", list.partition,
+                                       options.disk, disk.count));
+    }
+    const PartitionInfo& p = disk.partitions[static_cast<std::size_t>(list.partition - 1)];
+    if (p.fileSystem != "FAT16" && p.fileSystem != "FAT32") {
+        throw CommandError(fmt::format("--partition {}: a {} partition, not FAT16 or FAT32",
+                                       list.partition, p.fileSystem));
+    }
+    session.Selected.fileSystem = p.fileSystem;
+    session.Selected.firstSector = p.firstSector;
+    session.Selected.lastSector = p.endSector > p.firstSector ? p.endSector - 1 : p.firstSector;
+    session.Selected.partitionIndex = static_cast<std::uint32_t>(list.partition - 1);
+    search.RangeStart = p.firstSector;
+    search.RangeEnd = p.endSector;
+    if (list.wholeDisk) {
+        search.RangeStart = 0;
+        search.RangeEnd = session.Reader.DeviceSectors(session.Device());
+    }
+    if (search.SearchMode == 1) {
+        search.VolumeParamsFilled =
+            ValidateVolume(session.Reader, session.Device(), session.Selected, session.Volume,
+                           session.Tables, context.Progress());
+        if (!search.VolumeParamsFilled) {
+            std::cerr << "partition " << list.partition
+                      << ": the boot sector does not validate; calculating the parameters\n";
+        }
+    }
+    // The partition tree is done with: the folder tree is built in its place.
+    session.FolderTree.Clear();
+}
+
+} // namespace
+
+int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out) {
+    if (!list.floppy && list.partition == 0) {
+        throw CommandError("--partition is required (or --floppy)");
+    }
+    CliContext context(options.disk, options.badSectors);
+    RecoverySession& session = context.Session();
+    Choose(session, options, list, context);
+
+    const FatScanResult scan = RunScan(session, context.Progress());
+    if (session.Fat.Search.SearchMode == 2) {
+        const BootTableT& systems = session.Tables.BootTable2;
+        if (systems.RowCount() == 0) {
+            throw CommandError("No file system could be identified");
+        }
+        for (std::size_t r = 0; r < systems.RowCount(); ++r) {
+            std::cerr << fmt::format("File System {} - {}  start {}  sectors per cluster {}\n",
+                                     r + 1, systems[r].partType, systems[r].cluster0Start,
+                                     systems[r].spc);
+        }
+        if (list.fileSystem < 1 || list.fileSystem > systems.RowCount()) {
+            throw CommandError(fmt::format("--file-system {}: {} file system(s) were found",
+                                           list.fileSystem, systems.RowCount()));
+        }
+        FatFileSystemThread(session, context.Progress(), list.fileSystem);
+    } else if (!scan.treeBuilt) {
+        throw CommandError("the search ended without a folder tree");
+    }
+
+    nlohmann::json entries = nlohmann::json::array();
+    ListFolderTree(session, [&](const ListedEntry& e) {
+        if (options.json) {
+            entries.push_back({{"path", e.path},
+                               {"kind", e.folder ? "folder" : "file"},
+                               {"size", e.size},
+                               {"deleted", e.deleted},
+                               {"type", e.type},
+                               {"firstCluster", e.firstCluster},
+                               {"date", e.date},
+                               {"time", e.time}});
+            return;
+        }
+        const std::string indent(2 * (e.path.size() - 1), ' ');
+        const std::string name = e.path.back() + (e.folder ? "/" : "");
+        out << fmt::format("{}{:<40} {:<26} {:>10}  {} {}{}\n", indent, name, e.type, e.size,
+                           e.date, e.time, e.deleted ? "  [deleted]" : "");
+    });
+    if (options.json) {
+        out << entries.dump(2) << '\n';
+    }
+    return 0;
+}
+
+} // namespace quorvane::cli
