@@ -1,10 +1,12 @@
 #pragma once
 
 #include "cli/CliContext.h"
+#include "engine/volume/PartitionSearch.h"
 
 #include <CLI/CLI.hpp>
 #include <ostream>
 #include <string>
+#include <vector>
 
 namespace quorvane::cli {
 
@@ -12,6 +14,20 @@ struct CommonOptions {
     std::string disk;
     bool json = false;
     BadSectorPolicy badSectors = BadSectorPolicy::Retry;
+    bool searched = false; // --partition numbers from search-partitions
+};
+
+struct DisksOptions {
+    bool json = false;
+    std::vector<std::string> images;
+    std::string floppy;
+};
+
+// The stored geometry search-partitions assumes (0: what the catalogue stores).
+struct SearchOptions {
+    std::uint64_t cylinders = 0;
+    std::uint64_t heads = 0;
+    std::uint64_t sectorsPerTrack = 0;
 };
 
 // Adds DISK, --json and --on-bad-sector to a command.
@@ -30,5 +46,14 @@ struct ListOptions {
     bool wholeDisk = false; // Professional: search the whole disk, not the partition
 };
 int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out);
+int RunDisks(const DisksOptions& options, std::ostream& out);
+int RunSearchPartitions(const CommonOptions& options, const SearchOptions& search,
+                        std::ostream& out);
+
+// The partition tree of the command's disk: the walk of its tables, or with
+// `searched` the partition search that replaces it.
+TreeModel::Item ListCliPartitions(CliContext& context, bool searched,
+                                  const SearchOptions& search = {},
+                                  PartitionSearchOutcome* outcome = nullptr);
 
 } // namespace quorvane::cli

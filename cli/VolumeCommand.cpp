@@ -15,7 +15,7 @@ namespace quorvane::cli {
 int RunVolume(const CommonOptions& options, int partition, std::ostream& out) {
     CliContext context(options.disk, options.badSectors);
     RecoverySession& session = context.Session();
-    BuildPartitionTree(session.Reader, 0, session.Partitions, session.FolderTree);
+    ListCliPartitions(context, options.searched);
     const DiskPartitions& disk = session.Partitions[0];
     if (partition < 1 || static_cast<std::uint32_t>(partition) > disk.count) {
         throw CommandError(fmt::format("--partition {}: {} has {} partition(s)", partition,

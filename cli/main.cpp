@@ -25,18 +25,33 @@ int main(int argc, char** argv) {
     volume->add_option("--partition", partitionNumber, "Partition number as listed (1-based)")
         ->required();
 
-    // CLI11 would only say that a command is required; name the word instead.
-    const auto known = [&app](const std::string& word) {
-        const auto subcommands = app.get_subcommands([](CLI::App*) { return true; });
-        return std::any_of(subcommands.begin(), subcommands.end(),
-                           [&word](const CLI::App* sub) { return sub->get_name() == word; });
-    };
-    if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
-        std::cerr << "quorvane-cli: unknown command '" << argv[1]
-                  << "' (see quorvane-cli --help)\n";
-        return 2;
-    }
+    volume->add_flag("--searched", volumeOptions.searched,
+                     "Take the partition number from search-partitions instead of the tables");
 
+    DisksOptions disksOptions;
+    CLI::App* disks = app.add_subcommand(
+        "disks", "Build the disk catalogue (runs probenix) and print each disk with its details");
+    disks->add_flag("--json", disksOptions.json, "Print JSON instead of text");
+    disks->add_option("--image", disksOptions.images,
+                      "A disk image file or block device to offer as a disk (repeatable)");
+    disks->add_option("--floppy", disksOptions.floppy,
+                      "A disk image or device to offer as the 1.44\" floppy");
+
+    CommonOptions searchOptions;
+    SearchOptions searchGeometry;
+    CLI::App* search = app.add_subcommand(
+        "search-partitions", "Search the disk for boot sectors at every cylinder and 1 MiB "
+                             "boundary and list the partitions found");
+    AddCommonOptions(*search, searchOptions);
+    search->add_option("--cylinders", searchGeometry.cylinders,
+                       "Stored cylinder count (default: the disk's sectors / heads / sectors)");
+    search->add_option("--heads", searchGeometry.heads, "Stored heads (default 255)")
+        ->check(CLI::Range(1, 255));
+    search
+        ->add_option("--sectors-per-track", searchGeometry.sectorsPerTrack,
+                     "Stored sectors per track (default 63; anything else is searched as 255 "
+                     "x 63)")
+        ->check(CLI::Range(1, 255));
 
     CommonOptions listOptions;
     ListOptions listChoice;
@@ -52,6 +67,18 @@ int main(int argc, char** argv) {
     list->add_flag("--floppy", listChoice.floppy, "DISK is a 1.44 MB floppy (FAT12)");
     list->add_flag("--whole-disk", listChoice.wholeDisk,
                    "Professional: search the whole disk instead of the partition's sectors");
+
+    // CLI11 would only say that a command is required; name the word instead.
+    const auto known = [&app](const std::string& word) {
+        const auto subcommands = app.get_subcommands([](CLI::App*) { return true; });
+        return std::any_of(subcommands.begin(), subcommands.end(),
+                           [&word](const CLI::App* sub) { return sub->get_name() == word; });
+    };
+    if (argc > 1 && argv[1][0] != '-' && !known(argv[1])) {
+        std::cerr << "quorvane-cli: unknown command '" << argv[1]
+                  << "' (see quorvane-cli --help)\n";
+        return 2;
+    }
 
     try {
         app.parse(argc, argv);
@@ -73,6 +100,12 @@ int main(int argc, char** argv) {
         }
         if (*list) {
             return RunList(listOptions, listChoice, std::cout);
+        }
+        if (*disks) {
+            return RunDisks(disksOptions, std::cout);
+        }
+        if (*search) {
+            return RunSearchPartitions(searchOptions, searchGeometry, std::cout);
         }
     } catch (const CommandError& e) {
         std::cerr << "quorvane-cli: " << e.what() << '\n';

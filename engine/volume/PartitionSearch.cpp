@@ -153,8 +153,9 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
             diskSectors / cylinderSectors + (diskSectors % cylinderSectors != 0 ? 1 : 0);
         cylinders = std::min(cylinders, onDisk);
     }
-    const std::uint64_t searchEnd =
-        std::min(MultiplySaturated(cylinders, cylinderSectors), diskSectors);
+    // The boundaries run to the end of the disk: unlike cylinders they do not
+    // depend on a geometry that may be wrong or leave a partial cylinder out.
+    const std::uint64_t searchEnd = cylinders > 0 ? diskSectors : 0;
 
     std::set<std::uint64_t> found;
     Sector buffer{};
@@ -215,6 +216,10 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
         }
     }
     while (!outcome.stopped && nextBoundary < searchEnd && !disk.Full()) {
+        if (stop.stop_requested()) {
+            outcome.stopped = true;
+            break;
+        }
         boundary(nextBoundary);
         nextBoundary += kAlignmentSectors;
     }

@@ -57,9 +57,9 @@ struct PartitionSearchOutcome {
 };
 
 // Searches disk `device` for boot sectors at every cylinder start (and one
-// track in) of `stored` geometry, and at every 1 MiB boundary (where every
-// partitioning tool of the last fifteen years puts partitions) in the same
-// pass in ascending order, and replaces the disk's partitions in `disk` and
+// track in) of `stored` geometry, and at every 1 MiB boundary up to the end of
+// the disk (where every partitioning tool of the last fifteen years puts
+// partitions) in the same pass in ascending order, and replaces the disk's partitions in `disk` and
 // under `root` with what it finds. Checks `stop` between two cylinders; what
 // was found until then stays. Progress goes to `progress` once per cylinder.
 PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string& device,
