@@ -72,7 +72,7 @@ void Choose(RecoverySession& session, const CommonOptions& options, const ListOp
         search.RangeEnd = 2880;
         return;
     }
-    BuildPartitionTree(session.Reader, 0, session.Partitions, session.FolderTree);
+    ListCliPartitions(context, options.searched);
     const DiskPartitions& disk = session.Partitions[0];
     if (list.partition < 1 || static_cast<std::uint32_t>(list.partition) > disk.count) {
         throw CommandError(fmt::format("--partition {}: {} has {} partition(s)", list.partition,

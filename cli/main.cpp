@@ -67,6 +67,8 @@ int main(int argc, char** argv) {
     list->add_flag("--floppy", listChoice.floppy, "DISK is a 1.44 MB floppy (FAT12)");
     list->add_flag("--whole-disk", listChoice.wholeDisk,
                    "Professional: search the whole disk instead of the partition's sectors");
+    list->add_flag("--searched", listOptions.searched,
+                   "Take the partition number from search-partitions instead of the tables");
 
     // CLI11 would only say that a command is required; name the word instead.
     const auto known = [&app](const std::string& word) {
