@@ -157,37 +157,52 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
     // depend on a geometry that may be wrong or leave a partial cylinder out.
     const std::uint64_t searchEnd = cylinders > 0 ? diskSectors : 0;
 
-    std::set<std::uint64_t> found;
+    struct Hit {
+        std::uint64_t sector;
+        SearchedBootSector boot;
+    };
+    std::vector<Hit> hits;
+    std::set<std::uint64_t> listed;
     Sector buffer{};
-    // Reads one sector and tells whether it ends with the boot signature.
-    // Sectors past the end are not read at all.
-    auto signedSector = [&](std::uint64_t sector) {
+    // Reads one sector and tells whether it ends with the boot signature; a
+    // signed sector with a file system is kept as a hit. Sectors past the end
+    // are not read at all.
+    auto examine = [&](std::uint64_t sector) {
         if (sector >= diskSectors) {
             return false;
         }
         buffer.fill(std::byte{0});
         reader.ReadSectors(device, sector, 1, buffer);
-        return boot::HasSignature(ByteView(buffer));
+        if (!boot::HasSignature(ByteView(buffer))) {
+            return false;
+        }
+        SearchedBootSector b = DecideSearchedBootSector(ByteView(buffer), sector);
+        if (!b.fileSystem.empty()) {
+            hits.push_back({sector, std::move(b)});
+        }
+        return true;
     };
-    auto list = [&](std::uint64_t sector) {
-        const SearchedBootSector b = DecideSearchedBootSector(ByteView(buffer), sector);
-        if (b.fileSystem.empty() || !found.insert(sector).second) {
-            return;
+    // Lists the hits of one stretch of the disk in ascending order, each
+    // sector once (a 1 MiB boundary can also be a cylinder start).
+    auto listHits = [&] {
+        std::sort(hits.begin(), hits.end(),
+                  [](const Hit& x, const Hit& y) { return x.sector < y.sector; });
+        for (const Hit& hit : hits) {
+            if (disk.Full() || !listed.insert(hit.sector).second) {
+                continue;
+            }
+            PartitionInfo info;
+            info.fileSystem = hit.boot.fileSystem;
+            info.firstSector = hit.sector;
+            info.endSector = hit.boot.endSector;
+            info.treeItem =
+                AddTreeItem(tree, PartitionItemText(disk.count + 1, info.fileSystem), root);
+            if (disk.count == 0) {
+                disk.defaultItem = info.treeItem;
+            }
+            disk.Add(info);
         }
-        PartitionInfo info;
-        info.fileSystem = b.fileSystem;
-        info.firstSector = sector;
-        info.endSector = b.endSector;
-        info.treeItem = AddTreeItem(tree, PartitionItemText(disk.count + 1, b.fileSystem), root);
-        if (disk.count == 0) {
-            disk.defaultItem = info.treeItem;
-        }
-        disk.Add(info);
-    };
-    auto boundary = [&](std::uint64_t sector) {
-        if (signedSector(sector)) {
-            list(sector);
-        }
+        hits.clear();
     };
 
     // Sector 0 holds the partition table, not a volume of a partitioned disk;
@@ -198,30 +213,30 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
             outcome.stopped = true;
             break;
         }
-        const std::uint64_t start = k * cylinderSectors;
-        while (nextBoundary < start && nextBoundary < searchEnd && !disk.Full()) {
-            boundary(nextBoundary);
-            nextBoundary += kAlignmentSectors;
-        }
         progress.SetProgress(static_cast<int>(k * 100 / cylinders),
                              std::to_string(k * 100 / cylinders) + "% Completed");
         outcome.cylindersSearched = k + 1;
-        if (!disk.Full()) {
-            const std::uint64_t trackIn = start + g.sectorsPerTrack;
-            if (signedSector(trackIn)) {
-                list(trackIn);
-            } else if (signedSector(start)) {
-                list(start);
-            }
+        const std::uint64_t start = k * cylinderSectors;
+        if (!examine(start + g.sectorsPerTrack)) {
+            examine(start);
         }
+        // The boundaries inside this cylinder.
+        const std::uint64_t cylinderEnd =
+            std::min(start + std::min(cylinderSectors, diskSectors), searchEnd);
+        for (; nextBoundary < cylinderEnd; nextBoundary += kAlignmentSectors) {
+            examine(nextBoundary);
+        }
+        listHits();
     }
+    // The boundaries past the last whole cylinder.
     while (!outcome.stopped && nextBoundary < searchEnd && !disk.Full()) {
         if (stop.stop_requested()) {
             outcome.stopped = true;
             break;
         }
-        boundary(nextBoundary);
+        examine(nextBoundary);
         nextBoundary += kAlignmentSectors;
+        listHits();
     }
     outcome.tableFull = disk.Full();
 

@@ -427,6 +427,17 @@ TEST(PartitionSearchTest, CylinderAndBoundaryAtTheSameSectorListItOnce) {
     EXPECT_EQ(s.List(), (std::vector<Found>{{129024, "FAT32", 129074}}));
 }
 
+TEST(PartitionSearchTest, ListsInAscendingSectorOrder) {
+    // 32 x 63: cylinder 1 starts at 2016, one track in is 2079, and the 1 MiB
+    // boundary 2048 lies between the two.
+    CraftedSearch crafted(2016 * 3);
+    PutBootSector(crafted.disk, 2079, "FAT16", 10);
+    PutBootSector(crafted.disk, 2048, "NTFS", 10);
+    Search& s = crafted.Start();
+    s.Run({3, 32, 63});
+    EXPECT_EQ(s.List(), (std::vector<Found>{{2048, "NTFS", 2058}, {2079, "FAT16", 2089}}));
+}
+
 TEST(PartitionSearchTest, EndsWhenTheTableIsFull) {
     CraftedSearch crafted(2048 * 40);
     for (std::uint64_t i = 1; i < 40; ++i) {
