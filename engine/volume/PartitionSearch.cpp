@@ -263,6 +263,22 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
     return outcome;
 }
 
+void RunNinetyFiveFamilySearch(ProgressSink& progress, std::stop_token stop,
+                               const std::function<void(std::chrono::milliseconds)>& wait) {
+    progress.ShowProgress(true);
+    progress.SetProgress(0, "0% Completed");
+    for (int position = 0; position < 100 && !stop.stop_requested();) {
+        wait(std::chrono::milliseconds(100));
+        if (stop.stop_requested()) {
+            break;
+        }
+        // Each step adds 1.5 and keeps the whole part, that is 1.
+        position = static_cast<int>(position + 1.5);
+        progress.SetProgress(position, std::to_string(position) + "% Completed");
+    }
+    progress.ShowProgress(false);
+}
+
 bool AskStopPartitionSearch(UserQuestions& questions, ProgressSink& progress,
                             std::stop_source& stop) {
     if (questions.ShowMessage(kStopQuestion, kStopCaption, MessageIcon::Question,

@@ -7,7 +7,9 @@
 #include "engine/disk/SectorReader.h"
 #include "platform/Registry.h"
 
+#include <chrono>
 #include <cstdint>
+#include <functional>
 #include <stop_token>
 #include <string>
 
@@ -66,6 +68,12 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
                                         SearchGeometry stored, DiskPartitions& disk,
                                         TreeModel& tree, TreeModel::Item root,
                                         ProgressSink& progress, std::stop_token stop = {});
+
+// The search on the 9x family, where no disk can be read this way: the
+// progress bar runs from 0 to 100 in steps of one, `wait` being called with
+// 100 ms before each step, and nothing is found. Stop ends it at once.
+void RunNinetyFiveFamilySearch(ProgressSink& progress, std::stop_token stop,
+                               const std::function<void(std::chrono::milliseconds)>& wait);
 
 // The Stop button: asks whether to stop, and on Yes sets the hint and asks
 // the search to stop at its next cylinder. True when the user said Yes.

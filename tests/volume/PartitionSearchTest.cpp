@@ -483,6 +483,29 @@ TEST(PartitionSearchTest, StopInTheMiddleKeepsWhatWasFound) {
     EXPECT_EQ(outcome.comboText, "UNKNOWN");
 }
 
+TEST(PartitionSearchTest, NinetyFiveFamilyWorkerOnlyRunsTheBar) {
+    RecordingProgress progress;
+    int waits = 0;
+    RunNinetyFiveFamilySearch(progress, {}, [&](std::chrono::milliseconds ms) {
+        EXPECT_EQ(ms.count(), 100);
+        ++waits;
+    });
+    EXPECT_EQ(waits, 100);
+    ASSERT_EQ(progress.progress.size(), 101u);
+    for (int i = 0; i <= 100; ++i) {
+        EXPECT_EQ(progress.progress[static_cast<std::size_t>(i)].first, i);
+    }
+    // Stop ends it at once.
+    std::stop_source stop;
+    RecordingProgress stopped;
+    RunNinetyFiveFamilySearch(stopped, stop.get_token(), [&](std::chrono::milliseconds) {
+        if (stopped.progress.size() == 10) {
+            stop.request_stop();
+        }
+    });
+    EXPECT_EQ(stopped.progress.size(), 10u);
+}
+
 TEST(PartitionSearchTest, StopAsksFirst) {
     ScriptedQuestions questions;
     RecordingProgress progress;
