@@ -124,15 +124,12 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
     progress.ShowProgress(true);
 
     // An empty child gives a root without partitions its expand button while
-    // the search runs.
+    // the search runs; it goes again at the end.
     if (disk.count == 0 && tree.Valid(root)) {
         tree.AddItem(root, "", 1, 1);
-    }
-
-    // The search replaces whatever the disk's entry held.
-    if (disk.count == 0 && tree.Valid(root)) {
         tree.At(root).expanded = false;
     }
+    // The search replaces whatever the disk's entry held.
     for (std::uint32_t i = 0; i < disk.count && i < DiskPartitions::kCapacity; ++i) {
         DetachTreeItem(tree, disk.partitions[i].treeItem);
         disk.partitions[i] = PartitionInfo{};
