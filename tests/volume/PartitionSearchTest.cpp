@@ -12,6 +12,7 @@
 #include <cstdio>
 #include <fstream>
 #include <iostream>
+#include <set>
 #include <sstream>
 #include <unistd.h>
 
@@ -436,6 +437,49 @@ TEST(PartitionSearchTest, ListsInAscendingSectorOrder) {
     Search& s = crafted.Start();
     s.Run({3, 32, 63});
     EXPECT_EQ(s.List(), (std::vector<Found>{{2048, "NTFS", 2058}, {2079, "FAT16", 2089}}));
+}
+
+// A disk in memory whose chosen sectors fail to read.
+class DamagedOpener final : public platform::DeviceOpener {
+public:
+    DamagedOpener(const std::vector<std::byte>& bytes, std::set<std::uint64_t> bad)
+        : bytes_(bytes), bad_(std::move(bad)) {}
+    std::unique_ptr<platform::BlockDevice> Open(const std::string&) override {
+        class Device final : public platform::BlockDevice {
+        public:
+            Device(const std::vector<std::byte>& bytes, const std::set<std::uint64_t>& bad)
+                : inner_(bytes.data(), bytes.size()), bad_(bad) {}
+            std::int64_t ReadAt(std::uint64_t offset, std::span<std::byte> out) override {
+                const auto it = bad_.lower_bound(offset / 512);
+                if (it != bad_.end() && *it * 512 < offset + out.size()) {
+                    return -1;
+                }
+                return inner_.ReadAt(offset, out);
+            }
+            std::uint64_t Size() const override { return inner_.Size(); }
+
+        private:
+            platform::MemoryBlockDevice inner_;
+            const std::set<std::uint64_t>& bad_;
+        };
+        return std::make_unique<Device>(bytes_, bad_);
+    }
+
+private:
+    const std::vector<std::byte>& bytes_;
+    std::set<std::uint64_t> bad_;
+};
+
+TEST(PartitionSearchTest, UnreadableSectorsYieldNoPartition) {
+    CraftedDisk disk(16065 * 3);
+    PutBootSector(disk, 63, "FAT16", 10);
+    PutBootSector(disk, 16065 + 63, "FAT32", 10);
+    PutBootSector(disk, 16065 * 2, "NTFS", 10);
+    DamagedOpener opener(disk.bytes, {16065 + 63, 16065 * 2});
+    Search s(opener);
+    s.Run({3, 255, 63});
+    EXPECT_EQ(s.List(), (std::vector<Found>{{63, "FAT16", 73}}));
+    EXPECT_GE(s.questions.badSectorAsks, 1);
 }
 
 TEST(PartitionSearchTest, EndsWhenTheTableIsFull) {
