@@ -3,6 +3,7 @@
 #include "engine/core/ByteView.h"
 #include "engine/session/RecoverySession.h"
 
+#include <algorithm>
 #include <array>
 #include <optional>
 #include <unordered_set>
@@ -47,8 +48,8 @@ private:
 // One FAT read, reused while consecutive entries lie in the same sectors.
 class FatSectors {
 public:
-    FatSectors(SectorReader& reader, const std::string& device)
-        : reader_(reader), device_(device) {}
+    FatSectors(SectorReader& reader, const std::string& device, FatCache* cache)
+        : reader_(reader), device_(device), cache_(cache) {}
 
     // The `count` sectors at `first`, or nothing when the read failed.
     std::optional<ByteView> Read(std::uint64_t first, std::uint32_t count) {
@@ -56,9 +57,18 @@ public:
             return ByteView(std::span<const std::byte>(buffer_.data(), count * kSectorSize));
         }
         buffer_.fill(std::byte{0});
-        const bool ok =
-            reader_.ReadSectors(device_, first, count,
-                                std::span<std::byte>(buffer_.data(), buffer_.size())) != 0;
+        bool ok = true;
+        if (cache_ != nullptr) {
+            for (std::uint32_t i = 0; i < count; ++i) {
+                ok = cache_->Sector(
+                         reader_, device_, first + i,
+                         std::span<std::byte>(buffer_).subspan(i * kSectorSize, kSectorSize)) &&
+                     ok;
+            }
+        } else {
+            ok = reader_.ReadSectors(device_, first, count,
+                                     std::span<std::byte>(buffer_.data(), buffer_.size())) != 0;
+        }
         valid_ = ok;
         first_ = first;
         count_ = count;
@@ -75,6 +85,7 @@ public:
 private:
     SectorReader& reader_;
     const std::string& device_;
+    FatCache* cache_;
     std::array<std::byte, 2 * kSectorSize> buffer_{};
     bool valid_ = false;
     std::uint64_t first_ = 0;
@@ -82,6 +93,58 @@ private:
 };
 
 } // namespace
+
+bool FatCache::Sector(SectorReader& reader, const std::string& device, std::uint64_t sector,
+                      std::span<std::byte> out) {
+    std::fill(out.begin(), out.end(), std::byte{0});
+    if (out.size() < kSectorSize) {
+        return false;
+    }
+    if (device != device_) {
+        Clear();
+        device_ = device;
+    }
+    const std::uint64_t index = sector / kChunkSectors;
+    auto it = chunks_.find(index);
+    if (it == chunks_.end()) {
+        if (chunks_.size() >= kMaxChunks) {
+            chunks_.clear();
+        }
+        Chunk chunk;
+        chunk.bytes.assign(kChunkSectors * kSectorSize, std::byte{0});
+        chunk.ok.assign(kChunkSectors, false);
+        const std::uint64_t first = index * kChunkSectors;
+        const std::uint64_t disk = reader.DeviceSectors(device);
+        const std::uint64_t count =
+            first < disk ? std::min<std::uint64_t>(kChunkSectors, disk - first) : 0;
+        if (count > 0) {
+            if (reader.ReadSectors(device, first, static_cast<std::uint32_t>(count),
+                                   std::span<std::byte>(chunk.bytes)) != 0) {
+                std::fill(chunk.ok.begin(), chunk.ok.begin() + static_cast<std::ptrdiff_t>(count),
+                          true);
+            } else {
+                // A damaged area: each sector on its own, so that one bad sector
+                // does not fail its neighbours.
+                for (std::uint64_t i = 0; i < count; ++i) {
+                    chunk.ok[i] =
+                        reader.ReadSectors(device, first + i, 1,
+                                           std::span<std::byte>(chunk.bytes)
+                                               .subspan(i * kSectorSize, kSectorSize)) != 0;
+                }
+            }
+        }
+        it = chunks_.emplace(index, std::move(chunk)).first;
+    }
+    const std::size_t at = static_cast<std::size_t>(sector % kChunkSectors);
+    std::copy_n(it->second.bytes.begin() + static_cast<std::ptrdiff_t>(at * kSectorSize),
+                kSectorSize, out.begin());
+    return it->second.ok[at];
+}
+
+void FatCache::Clear() {
+    chunks_.clear();
+    device_.clear();
+}
 
 bool IsValidEntryName(std::string_view name) {
     for (const char ch : name) {
@@ -116,7 +179,7 @@ void AppendCluster(ClusterList& list, std::uint32_t cluster) {
 }
 
 void WalkFatChain(SectorReader& reader, const std::string& device, const CurrentVolume& volume,
-                  std::uint32_t first, ClusterList& list) {
+                  std::uint32_t first, ClusterList& list, FatCache* cache) {
     const bool fat12 = volume.FileSystem == "FAT12";
     const bool fat16 = volume.FileSystem == "FAT16";
     const bool fat32 = volume.FileSystem == "FAT32";
@@ -129,7 +192,7 @@ void WalkFatChain(SectorReader& reader, const std::string& device, const Current
     const std::uint64_t limit = reader.DeviceSectors(device) / spc + 2;
 
     VisitedClusters visited(!fat32);
-    FatSectors fat(reader, device);
+    FatSectors fat(reader, device, cache);
     std::uint32_t c = first;
     std::uint64_t appended = 0;
     while (true) {
@@ -184,12 +247,12 @@ void WalkFatChain(SectorReader& reader, const std::string& device, const Current
 
 void BuildDirChain(RecoverySession& session, std::uint32_t firstCluster) {
     WalkFatChain(session.Reader, session.Device(), session.Fat.Volume, firstCluster,
-                 session.Fat.DirChain);
+                 session.Fat.DirChain, &session.Fat.Cache);
 }
 
 void BuildSaveChain(RecoverySession& session, std::uint32_t firstCluster) {
     WalkFatChain(session.Reader, session.Device(), session.Fat.Volume, firstCluster,
-                 session.Fat.SaveChain);
+                 session.Fat.SaveChain, &session.Fat.Cache);
 }
 
 } // namespace quorvane

@@ -40,8 +40,9 @@ void AppendCluster(ClusterList& list, std::uint32_t cluster);
 // the chain, `first` included, to `list` (which is not emptied first). A chain
 // that comes back to a cluster it already holds ends there, and no chain grows
 // beyond the number of clusters the disk can hold.
+// `cache`, when given, serves the FAT sectors.
 void WalkFatChain(SectorReader& reader, const std::string& device, const CurrentVolume& volume,
-                  std::uint32_t first, ClusterList& list);
+                  std::uint32_t first, ClusterList& list, FatCache* cache = nullptr);
 
 // The chain of a directory into session.Fat.DirChain, of a file being saved
 // into session.Fat.SaveChain.

@@ -1,5 +1,7 @@
 #include "engine/fat/FatRecords.h"
 
+#include <algorithm>
+
 namespace quorvane {
 
 CurrentVolume CurrentVolume::Floppy() {
@@ -46,24 +48,26 @@ void CurrentVolume::ToParams(VolumeParams& p) const {
 }
 
 namespace {
-const std::vector<std::size_t> kNoRecords;
-
 std::uint64_t PairKey(std::uint32_t self, std::uint32_t parent) {
     return (static_cast<std::uint64_t>(self) << 32) | parent;
-}
-
-template <typename Map, typename Key>
-const std::vector<std::size_t>& Lookup(const Map& map, const Key& key) {
-    const auto it = map.find(key);
-    return it == map.end() ? kNoRecords : it->second;
 }
 } // namespace
 
 std::size_t TreeFolderList::Append(TreeFolder folder) {
     const std::size_t index = records_.size();
-    byItem_[folder.item].push_back(index);
-    byParent_[folder.parentId].push_back(index);
-    bySelf_[folder.selfId].push_back(index);
+    if (folder.item >= byItem_.size()) {
+        byItem_.resize(std::max<std::size_t>(folder.item + 1, byItem_.size() * 2), npos);
+    }
+    if (byItem_[folder.item] == npos) {
+        byItem_[folder.item] = index;
+    }
+    nextWithParent_.push_back(npos);
+    const auto [it, first] = byParent_.try_emplace(folder.parentId, index, index);
+    if (!first) {
+        nextWithParent_[it->second.second] = index;
+        it->second.second = index;
+    }
+    bySelf_.try_emplace(folder.selfId, index);
     bySelfParent_.try_emplace(PairKey(folder.selfId, folder.parentId), index);
     records_.push_back(std::move(folder));
     return index;
@@ -72,26 +76,23 @@ std::size_t TreeFolderList::Append(TreeFolder folder) {
 void TreeFolderList::Clear() {
     records_.clear();
     byItem_.clear();
+    nextWithParent_.clear();
     byParent_.clear();
     bySelf_.clear();
     bySelfParent_.clear();
 }
 
-std::size_t TreeFolderList::FirstWithItem(TreeModel::Item item) const {
-    const std::vector<std::size_t>& found = WithItem(item);
-    return found.empty() ? npos : found.front();
+void TreeFolderList::Reserve(std::size_t count) {
+    records_.reserve(count);
+    nextWithParent_.reserve(count);
+    byParent_.reserve(count);
+    bySelf_.reserve(count);
+    bySelfParent_.reserve(count);
 }
 
-const std::vector<std::size_t>& TreeFolderList::WithItem(TreeModel::Item item) const {
-    return Lookup(byItem_, item);
-}
-
-const std::vector<std::size_t>& TreeFolderList::WithParent(std::uint32_t parent) const {
-    return Lookup(byParent_, parent);
-}
-
-const std::vector<std::size_t>& TreeFolderList::WithSelf(std::uint32_t self) const {
-    return Lookup(bySelf_, self);
+std::size_t TreeFolderList::FirstWithSelf(std::uint32_t self) const {
+    const auto it = bySelf_.find(self);
+    return it == bySelf_.end() ? npos : it->second;
 }
 
 std::size_t TreeFolderList::FirstWithSelfAndParent(std::uint32_t self, std::uint32_t parent) const {

@@ -2,11 +2,14 @@
 
 #include "engine/core/TreeModel.h"
 #include "engine/core/VolumeRecords.h"
+#include "engine/disk/SectorReader.h"
 
 #include <cstddef>
 #include <cstdint>
+#include <span>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace quorvane {
@@ -57,6 +60,29 @@ private:
     std::vector<std::uint32_t> clusters_;
 };
 
+// FAT sectors already read, kept in chunks. Every folder and every file has
+// its chain followed, and the FAT lies far from the clusters it names: without
+// this, each chain would pull the reader away from the data being read.
+class FatCache {
+public:
+    static constexpr std::uint32_t kChunkSectors = 64;
+    static constexpr std::size_t kMaxChunks = 2048; // 64 MiB at most
+
+    // Sector `sector` into `out` (512 bytes); false, with zeros, when it cannot
+    // be read. Sectors past the end of the disk are not asked for.
+    bool Sector(SectorReader& reader, const std::string& device, std::uint64_t sector,
+                std::span<std::byte> out);
+    void Clear();
+
+private:
+    struct Chunk {
+        std::vector<std::byte> bytes;
+        std::vector<bool> ok;
+    };
+    std::string device_;
+    std::unordered_map<std::uint64_t, Chunk> chunks_;
+};
+
 // One folder item of the folder tree.
 struct TreeFolder {
     std::string name;
@@ -80,6 +106,7 @@ public:
 
     std::size_t Append(TreeFolder folder);
     void Clear();
+    void Reserve(std::size_t count);
 
     std::size_t Count() const { return records_.size(); }
     TreeFolder& operator[](std::size_t i) { return records_.at(i); }
@@ -87,22 +114,30 @@ public:
     auto begin() const { return records_.begin(); }
     auto end() const { return records_.end(); }
 
-    // The first record whose item is `item`, npos when none.
-    std::size_t FirstWithItem(TreeModel::Item item) const;
-    // Every record with that item, in list order.
-    const std::vector<std::size_t>& WithItem(TreeModel::Item item) const;
-    // Records whose parent id is `parent`, in list order.
-    const std::vector<std::size_t>& WithParent(std::uint32_t parent) const;
-    // Records whose self id is `self`, in list order.
-    const std::vector<std::size_t>& WithSelf(std::uint32_t self) const;
+    // The record whose item is `item`, npos when none.
+    std::size_t FirstWithItem(TreeModel::Item item) const {
+        return item < byItem_.size() ? byItem_[item] : npos;
+    }
+    // The first record whose self id is `self`, npos when none.
+    std::size_t FirstWithSelf(std::uint32_t self) const;
     // The first record with both ids, npos when none.
     std::size_t FirstWithSelfAndParent(std::uint32_t self, std::uint32_t parent) const;
+    // Calls visit(index) for the records whose parent id is `parent`, in list order.
+    template <typename Visit> void ForEachWithParent(std::uint32_t parent, Visit visit) const {
+        const auto it = byParent_.find(parent);
+        for (std::size_t i = it == byParent_.end() ? npos : it->second.first; i != npos;
+             i = nextWithParent_[i]) {
+            visit(i);
+        }
+    }
 
 private:
     std::vector<TreeFolder> records_;
-    std::unordered_map<TreeModel::Item, std::vector<std::size_t>> byItem_;
-    std::unordered_map<std::uint32_t, std::vector<std::size_t>> byParent_;
-    std::unordered_map<std::uint32_t, std::vector<std::size_t>> bySelf_;
+    std::vector<std::size_t> byItem_;
+    std::vector<std::size_t> nextWithParent_;
+    // First and last record of each parent id, linked through nextWithParent_.
+    std::unordered_map<std::uint32_t, std::pair<std::size_t, std::size_t>> byParent_;
+    std::unordered_map<std::uint32_t, std::size_t> bySelf_;
     std::unordered_map<std::uint64_t, std::size_t> bySelfParent_;
 };
 
@@ -122,6 +157,7 @@ struct FatRecords {
     CurrentVolume Volume;
     ClusterList DirChain;
     ClusterList SaveChain;
+    FatCache Cache; // emptied at the start of every search
     TreeFolderList TreeFolders;
     SearchInputs Search;
     // The file-system tree of the Professional search ("File Systems").

@@ -80,7 +80,7 @@ void NameRootFolders(RecoverySession& session, EntryTableT& table) {
 
 // True when a record with number `self` is `record` or one of its ancestors.
 bool OnAncestorPath(const TreeFolderList& folders, std::size_t record, std::uint32_t self) {
-    if (folders.WithSelf(self).empty()) {
+    if (folders.FirstWithSelf(self) == TreeFolderList::npos) {
         return false; // the usual case: the number is not in the tree at all
     }
     for (std::size_t r = record; r != TreeFolderList::npos; r = folders[r].parentRecord) {
@@ -115,29 +115,32 @@ int BuildTree(RecoverySession& session, ProgressSink& progress, const std::strin
     PercentReporter percent(progress, "% Completed");
     percent.Force(0);
 
-    // Folder rows by parent number, in table order.
-    std::unordered_map<std::uint32_t, std::vector<std::size_t>> children;
+    // Folder rows by parent number, in table order within each number.
+    std::vector<std::pair<std::uint32_t, std::size_t>> byParent;
+    byParent.reserve(table.RowCount());
     for (std::size_t r = 0; r < table.RowCount(); ++r) {
         if (table[r].type == "FOLDER") {
-            children[table[r].parent].push_back(r);
+            byParent.emplace_back(table[r].parent, r);
         }
     }
+    std::sort(byParent.begin(), byParent.end());
+    folders.Reserve(folders.Count() + table.RowCount());
 
     std::size_t walked = 0;
     auto walk = [&] {
         for (; walked < folders.Count(); ++walked) {
             const std::uint32_t self = folders[walked].selfId;
-            const auto it = children.find(self);
-            if (it != children.end()) {
-                for (const std::size_t r : it->second) {
-                    const EntryRow& row = table[r];
-                    if (shown[r] >= kMaxItemsPerRow || OnAncestorPath(folders, walked, row.self)) {
-                        continue;
-                    }
-                    ++shown[r];
-                    AddTreeFolder(session, folders[walked].item, row.name, row.self, row.parent,
-                                  row.date, row.time, row.deleted, walked);
+            auto it = std::lower_bound(byParent.begin(), byParent.end(),
+                                       std::pair<std::uint32_t, std::size_t>(self, 0));
+            for (; it != byParent.end() && it->first == self; ++it) {
+                const std::size_t r = it->second;
+                const EntryRow& row = table[r];
+                if (shown[r] >= kMaxItemsPerRow || OnAncestorPath(folders, walked, row.self)) {
+                    continue;
                 }
+                ++shown[r];
+                AddTreeFolder(session, folders[walked].item, row.name, row.self, row.parent,
+                              row.date, row.time, row.deleted, walked);
             }
             percent.Report(walked + 1, folders.Count());
         }
@@ -148,9 +151,8 @@ int BuildTree(RecoverySession& session, ProgressSink& progress, const std::strin
     // names itself as its parent) are reached from nowhere: they go under
     // "Lost" rather than out of sight.
     if (fat) {
-        const std::vector<std::size_t>& lost = folders.WithSelf(kLostFolderNumber);
-        if (!lost.empty()) {
-            const std::size_t lostRecord = lost.front();
+        const std::size_t lostRecord = folders.FirstWithSelf(kLostFolderNumber);
+        if (lostRecord != TreeFolderList::npos) {
             for (std::size_t r = 0; r < table.RowCount(); ++r) {
                 const EntryRow& row = table[r];
                 if (shown[r] != 0 || row.type != "FOLDER" || row.self == kLostFolderNumber) {
@@ -168,11 +170,20 @@ int BuildTree(RecoverySession& session, ProgressSink& progress, const std::strin
     table.DeleteAll();
 
     // Every folder is expanded once, which names its sub-folders from its
-    // directory, and collapsed again.
-    for (std::size_t i = 0; i < folders.Count(); ++i) {
-        const TreeModel::Item item = folders[i].item;
+    // directory, and collapsed again. Each expansion writes only the records
+    // of its own sub-folders, so the order does not change the outcome; the
+    // order of first clusters reads the disk front to back instead of jumping
+    // about it in the order the tree was built.
+    std::vector<std::size_t> order(folders.Count());
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        order[i] = i;
+    }
+    std::stable_sort(order.begin(), order.end(), [&](std::size_t a, std::size_t b) {
+        return folders[a].selfId < folders[b].selfId;
+    });
+    for (const std::size_t i : order) {
         if (!folders[i].loaded) {
-            LoadFolderOnce(session, item);
+            LoadFolderOnce(session, folders[i].item);
         }
     }
     for (const TreeFolder& f : folders) {

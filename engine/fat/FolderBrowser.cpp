@@ -27,7 +27,7 @@ FolderListFill FillFolderList(RecoverySession& session, TreeModel::Item item, bo
 
     const std::string_view folderText = enterSpelling ? "Folder" : "FOLDER";
     const std::string_view deletedText = enterSpelling ? "Deleted Folder" : "Deleted FOLDER";
-    for (const std::size_t i : folders.WithParent(opened)) {
+    folders.ForEachWithParent(opened, [&](std::size_t i) {
         TreeFolder& child = folders[i];
         const bool deleted = child.deleted || openedDeleted;
         if (deleted) {
@@ -42,7 +42,7 @@ FolderListFill FillFolderList(RecoverySession& session, TreeModel::Item item, bo
         list.SetCell(row, 6, Decimal(child.parentId));
         list.SetCell(row, 7, Decimal(child.item));
         ++fill.folderRows;
-    }
+    });
     // The NTFS listing of files belongs to the NTFS engine; FAT files are read
     // here, except for a folder whose content cannot be read ("Lost").
     if (!ntfs && opened != kLostFolderNumber) {
@@ -106,15 +106,14 @@ void ToggleCheck(TreeModel& tree, TreeModel::Item item) {
 
 void LoadFolderOnce(RecoverySession& session, TreeModel::Item item) {
     TreeFolderList& folders = session.Fat.TreeFolders;
-    // A copy: relabelling does not add records, but the list is not ours to hold.
-    const std::vector<std::size_t> nodes = folders.WithItem(item);
-    for (const std::size_t n : nodes) {
+    const std::size_t n = folders.FirstWithItem(item);
+    if (n != TreeFolderList::npos) {
         if (folders[n].selfId == kLostFolderNumber) {
             folders[n].loaded = true;
-            continue;
+            return;
         }
         if (folders[n].loaded) {
-            continue;
+            return;
         }
         folders[n].loaded = true;
         const std::uint32_t self = folders[n].selfId;
