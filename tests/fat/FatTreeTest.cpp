@@ -346,6 +346,25 @@ TEST(FatScan, AStoppedSearchStillBuildsTheTree) {
     EXPECT_EQ(s.Tables.MainList.ColumnCount(), 8u);
 }
 
+TEST(FatScan, ParametersThatCannotBeCalculatedAreSaidAndTheSearchGoesOn) {
+    FatTestDisk d(64); // nothing on it
+    RecoverySession& s = d.Session();
+    s.Selected.fileSystem = "FAT16";
+    s.Selected.lastSector = 63;
+    s.Fat.Search.SearchMode = 1;
+    s.Fat.Search.RangeEnd = 64;
+    test::RecordingProgress progress;
+    const FatScanResult r = FatScanThread(s, progress);
+    ASSERT_EQ(d.questions.messages.size(), 1u);
+    EXPECT_NE(d.questions.messages[0].find("Unable to calculate partition parameters"),
+              std::string::npos);
+    EXPECT_TRUE(r.treeBuilt);
+    EXPECT_EQ(ChildTexts(s.FolderTree, s.Fat.RootItem), (std::vector<std::string>{"Lost"}));
+    EXPECT_EQ(progress.hints.back(),
+              "To save items, please select and press save button or right click on right hand "
+              "pane.");
+}
+
 TEST(FatScan, WorkerRunsAndStops) {
     FatTestDisk d(64);
     BuildVolume(d);
