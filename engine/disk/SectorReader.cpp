@@ -31,6 +31,11 @@ bool SectorReader::ReadRange(OpenDevice& open, std::uint64_t offset, std::span<s
                              std::size_t& delivered, bool direct) {
     delivered = 0;
     const std::size_t want = out.size();
+    // Reading ahead pays only when the requests move forward in small steps (a
+    // scan); scattered requests (a partition search, chain lookups) would each
+    // pay for a whole block.
+    const bool forward = offset >= open.lastEnd && offset - open.lastEnd <= readAhead_ / 2;
+    open.lastEnd = offset + want;
     // Served from the read-ahead block when it holds the whole range.
     if (open.cacheLength > 0 && offset >= open.cacheOffset &&
         offset - open.cacheOffset <= open.cacheLength &&
@@ -39,7 +44,7 @@ bool SectorReader::ReadRange(OpenDevice& open, std::uint64_t offset, std::span<s
         delivered = want;
         return true;
     }
-    if (!direct && want * 2 <= readAhead_) {
+    if (!direct && forward && want * 2 <= readAhead_) {
         // Refill from a 4 KiB boundary at or below the request.
         const std::uint64_t start = offset & ~std::uint64_t{4095};
         open.cache.resize(readAhead_);

@@ -56,6 +56,7 @@ private:
         std::vector<std::byte> cache;
         std::uint64_t cacheOffset = 0;
         std::size_t cacheLength = 0;
+        std::uint64_t lastEnd = 0; // byte after the previous request
     };
 
     OpenDevice* Acquire(const std::string& device);
