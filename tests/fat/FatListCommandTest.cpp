@@ -76,8 +76,9 @@ TEST(ListCommand, TextFormIndentsByDepth) {
 }
 
 TEST(ListCommand, ProfessionalListsTheChosenFileSystem) {
-    const CliRun run = Cli("list " + Image("fat32-two") +
-                        " --partition 1 --mode professional --whole-disk --file-system 2 --json");
+    const CliRun run =
+        Cli("list " + Image("fat32-two") +
+            " --partition 1 --mode professional --whole-disk --file-system 2 --json");
     ASSERT_EQ(run.status, 0) << run.out;
     EXPECT_NE(run.out.find("File System 2 - FAT32"), std::string::npos);
     const nlohmann::json entries = nlohmann::json::parse(run.out.substr(run.out.find('[')));
