@@ -18,7 +18,8 @@ void AddCommonOptions(CLI::App& command, CommonOptions& options) {
         .add_option("--on-bad-sector", options.badSectors,
                     "What to do with unreadable sectors: retry (default: read them one by one), "
                     "skip (take the whole request as zeros) or ask")
-        ->transform(CLI::CheckedTransformer(policies, CLI::ignore_case));
+        ->transform(CLI::CheckedTransformer(policies, CLI::ignore_case))
+        ->option_text("retry|skip|ask");
 }
 
 int RunPartitions(const CommonOptions& options, std::ostream& out) {
