@@ -65,13 +65,16 @@ private:
 // end does not pass for a damaged area.
 void ReadBlock(RecoverySession& session, const std::string& device, std::uint64_t deviceSectors,
                std::uint64_t first, std::uint64_t count, std::vector<std::byte>& buffer) {
-    buffer.assign(count * kSectorSize, std::byte{0});
-    if (first >= deviceSectors) {
-        return;
+    // The reader leaves unreadable sectors as zeros, so only the part past the
+    // end of the disk needs clearing: no pass over the whole block per request.
+    buffer.resize(count * kSectorSize);
+    const std::uint64_t n = first < deviceSectors ? std::min(count, deviceSectors - first) : 0;
+    if (n > 0) {
+        session.Reader.ReadSectors(device, first, static_cast<std::uint32_t>(n),
+                                   std::span<std::byte>(buffer.data(), n * kSectorSize));
     }
-    const std::uint64_t n = std::min(count, deviceSectors - first);
-    session.Reader.ReadSectors(device, first, static_cast<std::uint32_t>(n),
-                               std::span<std::byte>(buffer.data(), n * kSectorSize));
+    std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(n * kSectorSize), buffer.end(),
+              std::byte{0});
 }
 
 } // namespace
