@@ -4,7 +4,7 @@
 set -euo pipefail
 
 build_packages=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev libfmt-dev xz-utils)
-test_packages=(googletest libgtest-dev libgmock-dev sleuthkit)
+test_packages=(googletest libgtest-dev libgmock-dev sleuthkit testdisk)
 
 wanted=("${build_packages[@]}")
 if [[ ${1:-build} == test ]]; then
