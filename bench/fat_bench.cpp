@@ -23,15 +23,6 @@ namespace {
 
 using namespace quorvane;
 
-class NoQuestions final : public UserQuestions {
-public:
-    BadSectorChoice AskBadSector() override { return BadSectorChoice::SkipAll; }
-    MessageAnswer ShowMessage(std::string_view, std::string_view, MessageIcon,
-                              MessageButtons) override {
-        return MessageAnswer::Ok;
-    }
-};
-
 double Since(std::chrono::steady_clock::time_point start) {
     return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
 }
@@ -40,7 +31,7 @@ int Search(const std::string& image, const std::string& mode, std::uint64_t firs
            std::uint64_t end) {
     platform::DeviceMap devices;
     devices.Map(DeviceNameTable::NameOf(0), image);
-    NoQuestions questions;
+    quorvane::SkipAllQuestions questions;
     RecoverySession s(devices, questions);
     SilentProgress progress;
     s.Selected.fileSystem = "FAT32";
@@ -77,7 +68,7 @@ int Tree(std::size_t n) {
     std::vector<std::byte> zeros(clusters * kSectorSize);
     platform::MemoryDeviceOpener opener;
     opener.Map(DeviceNameTable::NameOf(0), zeros);
-    NoQuestions questions;
+    quorvane::SkipAllQuestions questions;
     RecoverySession s(opener, questions);
     SilentProgress progress;
     s.Selected.fileSystem = "FAT32";

@@ -7,17 +7,6 @@
 #include <cstdio>
 #include <vector>
 
-namespace {
-class NoQuestions final : public quorvane::UserQuestions {
-public:
-    quorvane::BadSectorChoice AskBadSector() override { return quorvane::BadSectorChoice::SkipAll; }
-    quorvane::MessageAnswer ShowMessage(std::string_view, std::string_view, quorvane::MessageIcon,
-                                        quorvane::MessageButtons) override {
-        return quorvane::MessageAnswer::Ok;
-    }
-};
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc != 2) {
         std::fprintf(stderr, "usage: read_bench IMAGE\n");
@@ -27,7 +16,7 @@ int main(int argc, char** argv) {
     platform::DeviceMap devices;
     const std::string device = DeviceNameTable::NameOf(0);
     devices.Map(device, argv[1]);
-    NoQuestions questions;
+    quorvane::SkipAllQuestions questions;
     DiskSelection selection;
     SectorReader reader(devices, questions, selection);
     const std::uint64_t sectors = reader.DeviceSectors(device);

@@ -7,17 +7,6 @@
 #include <cstdio>
 #include <cstdlib>
 
-namespace {
-class NoQuestions final : public quorvane::UserQuestions {
-public:
-    quorvane::BadSectorChoice AskBadSector() override { return quorvane::BadSectorChoice::SkipAll; }
-    quorvane::MessageAnswer ShowMessage(std::string_view, std::string_view, quorvane::MessageIcon,
-                                        quorvane::MessageButtons) override {
-        return quorvane::MessageAnswer::Ok;
-    }
-};
-} // namespace
-
 int main(int argc, char** argv) {
     if (argc != 2 && argc != 3) {
         std::fprintf(stderr, "usage: search_bench IMAGE [READ_AHEAD_BYTES]\n");
@@ -27,7 +16,7 @@ int main(int argc, char** argv) {
     platform::DeviceMap devices;
     const std::string device = DeviceNameTable::NameOf(0);
     devices.Map(device, argv[1]);
-    NoQuestions questions;
+    quorvane::SkipAllQuestions questions;
     DiskSelection selection;
     const std::size_t readAhead =
         argc == 3 ? std::strtoul(argv[2], nullptr, 10) : SectorReader::kDefaultReadAhead;

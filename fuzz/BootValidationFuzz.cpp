@@ -17,7 +17,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Volumes of up to a few thousand sectors keep Calculate's full read short.
     const std::uint64_t sectors = std::max<std::uint64_t>(1, size / 512) * 8;
     fuzz::WrappingOpener opener(data, size, sectors * 512);
-    fuzz::SkipAllQuestions questions;
+    SkipAllQuestions questions;
     DiskSelection selection;
     SectorReader reader(opener, questions, selection, 64 * 1024);
     ResultTables tables;

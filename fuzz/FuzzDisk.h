@@ -48,13 +48,4 @@ private:
     std::uint64_t virtualSize_;
 };
 
-class SkipAllQuestions final : public UserQuestions {
-public:
-    BadSectorChoice AskBadSector() override { return BadSectorChoice::SkipAll; }
-    MessageAnswer ShowMessage(std::string_view, std::string_view, MessageIcon,
-                              MessageButtons) override {
-        return MessageAnswer::Ok;
-    }
-};
-
 } // namespace quorvane::fuzz

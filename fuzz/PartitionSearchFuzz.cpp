@@ -32,7 +32,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // Up to 32 MiB of disk, whose sectors repeat the rest of the input.
     const std::uint64_t sectors = 1 + Take64(data, size) % 65536;
     fuzz::WrappingOpener opener(data, size, sectors * kSectorSize);
-    fuzz::SkipAllQuestions questions;
+    SkipAllQuestions questions;
     DiskSelection selection;
     SectorReader reader(opener, questions, selection, 4096);
     DiskPartitionTable table;

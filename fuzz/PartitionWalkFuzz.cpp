@@ -6,7 +6,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     using namespace quorvane;
     // A 2 TiB disk whose sectors repeat the input.
     fuzz::WrappingOpener opener(data, size, std::uint64_t{1} << 41);
-    fuzz::SkipAllQuestions questions;
+    SkipAllQuestions questions;
     DiskSelection selection;
     SectorReader reader(opener, questions, selection, 4096);
     DiskPartitionTable table;

@@ -40,4 +40,15 @@ public:
 // A sink that shows nothing, for callers that want no progress.
 class SilentProgress final : public ProgressSink {};
 
+// Answers without asking anyone: unreadable sectors are skipped for the whole
+// run, messages are acknowledged. For batch callers (benchmarks, fuzzing).
+class SkipAllQuestions final : public UserQuestions {
+public:
+    BadSectorChoice AskBadSector() override { return BadSectorChoice::SkipAll; }
+    MessageAnswer ShowMessage(std::string_view, std::string_view, MessageIcon,
+                              MessageButtons) override {
+        return MessageAnswer::Ok;
+    }
+};
+
 } // namespace quorvane
