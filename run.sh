@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the optimised preset and shows what the bundled demo disk holds: its
-# partitions and the validated parameters of every volume.
+# partitions, the validated parameters of every volume, and the folders and
+# files (deleted ones included) of its FAT volumes.
 set -euo pipefail
 cd "$(dirname "$0")"
 
@@ -27,3 +28,11 @@ for ((k = 1; k <= count; k++)); do
     echo
     "$cli" volume "$demo" --partition "$k"
 done
+
+# What the FAT volumes hold, deleted files included, as the Standard search
+# rebuilds their folder trees.
+while read -r k; do
+    echo
+    echo "== Partition $k: folders and files"
+    "$cli" list "$demo" --partition "$k"
+done < <("$cli" partitions "$demo" | sed -n 's/^ *Partition - \([0-9]*\) ( FAT.*/\1/p')
