@@ -274,11 +274,7 @@ stage_tree() {
 # Formats a FAT volume in place inside the image and writes the tree with mtools.
 fat_volume() {
     local part=$1 first=$2 sectors=$3 bits=$4 spc=$5 serial=$6 label=$7 tag=$8
-    local geometry=()
-    (( first > 0 )) && geometry=(-g 255/63)
-    # mkfs.fat warns about the block count not matching the file size; harmless.
-    quiet ft mkfs.fat -F "$bits" -s "$spc" "${geometry[@]}" --offset="$first" -h "$first" \
-        -i "$serial" -n "$label" "$IMG" $(( sectors / 2 ))
+    format_fat "$first" "$sectors" "$bits" "$spc" "$serial" "$label"
 
     stage_tree "$tag"
     local dev="$IMG@@$(( first * 512 ))" op path
@@ -290,8 +286,26 @@ fat_volume() {
         esac
     done 3<"$OPS"
 
+    note_fat_volume "$part" "$first" "$bits" "$spc" "$serial" "$label"
+}
+
+# format_fat FIRST SECTORS FATBITS SECTORS_PER_CLUSTER SERIAL LABEL
+# Formats a FAT volume in place inside the image.
+format_fat() {
+    local first=$1 sectors=$2 bits=$3 spc=$4 serial=$5 label=$6
+    local geometry=()
+    (( first > 0 )) && geometry=(-g 255/63)
+    # mkfs.fat warns about the block count not matching the file size; harmless.
+    quiet ft mkfs.fat -F "$bits" -s "$spc" "${geometry[@]}" --offset="$first" -h "$first" \
+        -i "$serial" -n "$label" "$IMG" $(( sectors / 2 ))
+}
+
+# note_fat_volume PARTNO FIRST FATBITS SECTORS_PER_CLUSTER SERIAL LABEL
+# Records the volume in the manifest with the geometry its boot sector holds.
+note_fat_volume() {
+    local part=$1 first=$2 bits=$3 spc=$4 serial=$5 label=$6
     local b=$(( first * 512 ))
-    local reserved fats roots fatsz total rootclus=0 kind
+    local reserved fats roots fatsz total rootclus=0
     reserved=$(le "$IMG" $(( b + 0x0e )) 2)
     fats=$(le "$IMG" $(( b + 0x10 )) 1)
     roots=$(le "$IMG" $(( b + 0x11 )) 2)
@@ -303,8 +317,7 @@ fat_volume() {
         rootclus=$(le "$IMG" $(( b + 0x2c )) 4)
     fi
     [[ $(le "$IMG" $(( b + 0x0d )) 1) == "$spc" ]] || die "$IMG_NAME: unexpected cluster size"
-    kind=FAT$bits
-    fx volume "$IMG_META/volume-$VOL_SEQ.json" "$ENTRIES" "$part" "$kind" "$first" "$total" \
+    fx volume "$IMG_META/volume-$VOL_SEQ.json" "$ENTRIES" "$part" "FAT$bits" "$first" "$total" \
         "${serial:0:4}-${serial:4:4}" "$label" \
         reservedSectors="$reserved" numberOfFats="$fats" sectorsPerFat="$fatsz" \
         sectorsPerCluster="$spc" rootEntries="$roots" rootCluster="$rootclus" \

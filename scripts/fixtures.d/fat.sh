@@ -103,10 +103,7 @@ PY
 # As fat_volume, with the extra content above.
 fat_volume_plus() {
     local part=$1 first=$2 sectors=$3 bits=$4 spc=$5 serial=$6 label=$7 tag=$8
-    local geometry=()
-    (( first > 0 )) && geometry=(-g 255/63)
-    quiet ft mkfs.fat -F "$bits" -s "$spc" "${geometry[@]}" --offset="$first" -h "$first" \
-        -i "$serial" -n "$label" "$IMG" $(( sectors / 2 ))
+    format_fat "$first" "$sectors" "$bits" "$spc" "$serial" "$label"
 
     stage_tree "$tag"
     python3 "$WORK/fat-extras.py" "$tag" "$STAGE" "$OPS" "$ENTRIES" $(( spc * 512 )) \
@@ -126,23 +123,7 @@ fat_volume_plus() {
         esac
     done 3<"$OPS"
 
-    local reserved fats roots fatsz total rootclus=0
-    reserved=$(le "$IMG" $(( b + 0x0e )) 2)
-    fats=$(le "$IMG" $(( b + 0x10 )) 1)
-    roots=$(le "$IMG" $(( b + 0x11 )) 2)
-    fatsz=$(le "$IMG" $(( b + 0x16 )) 2)
-    total=$(le "$IMG" $(( b + 0x13 )) 2)
-    (( total == 0 )) && total=$(le "$IMG" $(( b + 0x20 )) 4)
-    if (( bits == 32 )); then
-        fatsz=$(le "$IMG" $(( b + 0x24 )) 4)
-        rootclus=$(le "$IMG" $(( b + 0x2c )) 4)
-    fi
-    [[ $(le "$IMG" $(( b + 0x0d )) 1) == "$spc" ]] || die "$IMG_NAME: unexpected cluster size"
-    fx volume "$IMG_META/volume-$VOL_SEQ.json" "$ENTRIES" "$part" "FAT$bits" "$first" "$total" \
-        "${serial:0:4}-${serial:4:4}" "$label" \
-        reservedSectors="$reserved" numberOfFats="$fats" sectorsPerFat="$fatsz" \
-        sectorsPerCluster="$spc" rootEntries="$roots" rootCluster="$rootclus" \
-        totalSectors="$total"
+    note_fat_volume "$part" "$first" "$bits" "$spc" "$serial" "$label"
 }
 
 # ---------------------------------------------------------------------------
