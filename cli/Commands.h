@@ -4,6 +4,7 @@
 #include "engine/volume/PartitionSearch.h"
 
 #include <CLI/CLI.hpp>
+#include <nlohmann/json.hpp>
 #include <ostream>
 #include <string>
 #include <vector>
@@ -49,6 +50,10 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
 int RunDisks(const DisksOptions& options, std::ostream& out);
 int RunSearchPartitions(const CommonOptions& options, const SearchOptions& search,
                         std::ostream& out);
+
+// A listed partition (0-based index into the disk's table) as JSON: number,
+// fileSystem, firstSector, endSector and the tree's text.
+nlohmann::json PartitionJson(RecoverySession& session, std::uint32_t index);
 
 // The partition tree of the command's disk: the walk of its tables, or with
 // `searched` the partition search that replaces it.

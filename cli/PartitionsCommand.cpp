@@ -22,6 +22,15 @@ void AddCommonOptions(CLI::App& command, CommonOptions& options) {
         ->option_text("retry|skip|ask");
 }
 
+nlohmann::json PartitionJson(RecoverySession& session, std::uint32_t index) {
+    const PartitionInfo& p = session.Partitions[0].partitions.at(index);
+    return {{"number", index + 1},
+            {"fileSystem", p.fileSystem},
+            {"firstSector", p.firstSector},
+            {"endSector", p.endSector},
+            {"text", session.FolderTree.At(p.treeItem).text}};
+}
+
 int RunPartitions(const CommonOptions& options, std::ostream& out) {
     CliContext context(options.disk, options.badSectors);
     RecoverySession& session = context.Session();
@@ -33,13 +42,10 @@ int RunPartitions(const CommonOptions& options, std::ostream& out) {
         nlohmann::json list = nlohmann::json::array();
         for (std::uint32_t i = 0; i < disk.count; ++i) {
             const PartitionInfo& p = disk.partitions[i];
-            list.push_back({{"number", i + 1},
-                            {"fileSystem", p.fileSystem},
-                            {"firstSector", p.firstSector},
-                            {"endSector", p.endSector},
-                            {"typeByte", p.typeByte},
-                            {"logical", p.mbrPosition < 0},
-                            {"text", session.FolderTree.At(p.treeItem).text}});
+            nlohmann::json row = PartitionJson(session, i);
+            row["typeByte"] = p.typeByte;
+            row["logical"] = p.mbrPosition < 0;
+            list.push_back(std::move(row));
         }
         out << list.dump(2) << '\n';
         return 0;

@@ -54,12 +54,7 @@ int RunSearchPartitions(const CommonOptions& options, const SearchOptions& searc
     if (options.json) {
         nlohmann::json list = nlohmann::json::array();
         for (std::uint32_t i = 0; i < disk.count; ++i) {
-            const PartitionInfo& p = disk.partitions[i];
-            list.push_back({{"number", i + 1},
-                            {"fileSystem", p.fileSystem},
-                            {"firstSector", p.firstSector},
-                            {"endSector", p.endSector},
-                            {"text", session.FolderTree.At(p.treeItem).text}});
+            list.push_back(PartitionJson(session, i));
         }
         const nlohmann::json result = {{"geometry",
                                         {{"cylinders", searched.cylinders},
