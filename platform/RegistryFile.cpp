@@ -299,13 +299,18 @@ bool RegistryFile::Save(const Hive& hive) {
 
 template <typename Change> bool RegistryFile::Modify(Change&& change) {
     if (const auto folder = store_.parent_path(); !folder.empty()) {
+        // The store is private to its user, but only a folder the store made
+        // itself is narrowed: an existing folder (the user's home, the system's
+        // temporary folder) belongs to others and keeps its mode.
         std::error_code ec;
-        std::filesystem::create_directories(folder, ec);
+        const bool created = std::filesystem::create_directories(folder, ec);
         if (ec) {
             Fail(folder.string() + ": " + ec.message());
             return false;
         }
-        ::chmod(folder.c_str(), 0700);
+        if (created) {
+            ::chmod(folder.c_str(), 0700);
+        }
     }
     const StoreLock lock(store_);
     if (!lock.Held()) {

@@ -432,8 +432,9 @@ TEST_F(DiskCatalogueTest, WithTheRealHelperProgram) {
 }
 
 TEST(CatalogueNumberTest, LeadingDigitsOnly) {
-    const std::filesystem::path store =
+    const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("qv-number-" + std::to_string(::getpid()));
+    const std::filesystem::path store = folder / "registry";
     platform::RegistryFile registry(store, {});
     ASSERT_TRUE(registry.CreateKey(kRoot, CatalogueKeys::kHead));
     const std::vector<std::pair<std::string, std::uint64_t>> cases = {
@@ -444,8 +445,7 @@ TEST(CatalogueNumberTest, LeadingDigitsOnly) {
         EXPECT_EQ(ReadCatalogueNumber(registry, CatalogueKeys::kHead, 0), value) << text;
     }
     EXPECT_EQ(ReadCatalogueNumber(registry, CatalogueKeys::kHead, 1), 0u);
-    std::filesystem::remove(store);
-    std::filesystem::remove(store.string() + ".lock");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace

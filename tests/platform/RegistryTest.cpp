@@ -222,6 +222,26 @@ TEST_F(RegistryTest, AForeignFileIsNeitherReadNorOverwritten) {
     EXPECT_EQ(ReadFile(Store()), before);
 }
 
+TEST_F(RegistryTest, OnlyAFolderTheStoreMadeIsMadePrivate) {
+    // The store's folder may be one that others share (the temporary folder):
+    // its mode stays as it was. A folder the store creates is private.
+    const std::filesystem::path shared = folder_ / "shared";
+    std::filesystem::create_directories(shared);
+    ASSERT_EQ(::chmod(shared.c_str(), 01777), 0);
+    {
+        RegistryFile r(shared / "registry", {});
+        ASSERT_TRUE(r.CreateKey(kRoot, "Tessik"));
+    }
+    struct stat st {};
+    ASSERT_EQ(::stat(shared.c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 01777u);
+
+    RegistryFile made = Open();
+    ASSERT_TRUE(made.CreateKey(kRoot, "Tessik"));
+    ASSERT_EQ(::stat(Store().parent_path().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 07777, 0700u);
+}
+
 TEST_F(RegistryTest, UnwritableStoreFailsWithTheFileNamed) {
     // A file in place of the folder stops even root.
     std::ofstream(folder_ / "config") << "a file where the folder should be";

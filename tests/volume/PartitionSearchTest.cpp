@@ -591,8 +591,9 @@ INSTANTIATE_TEST_SUITE_P(Geometries, TranslateTest,
                                                          {UINT64_MAX / 16065, 255, 63}}));
 
 TEST(PartitionSearchTest, GeometryAndWholeDiskRangeFromTheRegistry) {
-    const std::filesystem::path store =
+    const std::filesystem::path folder =
         std::filesystem::temp_directory_path() / ("qv-search-" + std::to_string(::getpid()));
+    const std::filesystem::path store = folder / "registry";
     {
         platform::RegistryFile registry(store, {});
         for (const auto& [key, value] :
@@ -611,8 +612,7 @@ TEST(PartitionSearchTest, GeometryAndWholeDiskRangeFromTheRegistry) {
         EXPECT_EQ(EntireDiskRange(registry, 2).end, 16777216u);
         EXPECT_EQ(EntireDiskRange(registry, 5).end, 0u);
     }
-    std::filesystem::remove(store);
-    std::filesystem::remove(store.string() + ".lock");
+    std::filesystem::remove_all(folder);
 }
 
 } // namespace
