@@ -4,6 +4,7 @@
 #include <cstring>
 #include <fcntl.h>
 #include <linux/fs.h>
+#include <string>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -12,7 +13,9 @@ namespace platform {
 
 std::unique_ptr<FileBlockDevice> FileBlockDevice::Open(const std::string& path,
                                                        std::string& error) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // Non-blocking, so that a FIFO or a terminal named as the disk is refused
+    // below instead of waiting in open() for a writer that never comes.
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) {
         error = path + ": " + std::strerror(errno);
         return nullptr;
@@ -39,6 +42,13 @@ std::unique_ptr<FileBlockDevice> FileBlockDevice::Open(const std::string& path,
         ::close(fd);
         return nullptr;
     }
+    if (size < kMinimumSize) {
+        error = path + ": holds no whole sector (" + std::to_string(size) + " bytes)";
+        ::close(fd);
+        return nullptr;
+    }
+    // Reads of a disk wait for the device like any other read.
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
     ::posix_fadvise(fd, 0, 0, POSIX_FADV_SEQUENTIAL);
     return std::unique_ptr<FileBlockDevice>(new FileBlockDevice(fd, size, isBlock));
 }

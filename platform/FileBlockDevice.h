@@ -10,8 +10,11 @@ namespace platform {
 // write access on any path).
 class FileBlockDevice final : public BlockDevice {
 public:
-    // Empty with `error` set when the path cannot be opened or is neither a
-    // regular file nor a block device.
+    static constexpr std::uint64_t kMinimumSize = 512;
+
+    // Empty with `error` set (naming the path) when the path cannot be opened,
+    // is neither a regular file nor a block device, or is smaller than one
+    // 512-byte sector. Never waits: a FIFO is refused, not opened for reading.
     static std::unique_ptr<FileBlockDevice> Open(const std::string& path, std::string& error);
 
     ~FileBlockDevice() override;

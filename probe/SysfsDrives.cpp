@@ -1,9 +1,9 @@
 #include "probe/SysfsDrives.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <charconv>
 #include <fcntl.h>
-#include <fstream>
 #include <linux/hdreg.h>
 #include <sys/ioctl.h>
 #include <sys/stat.h>
@@ -22,14 +22,36 @@ constexpr std::size_t kMaxAttribute = 4096;
 constexpr std::uint32_t kDefaultHeads = 255;
 constexpr std::uint32_t kDefaultSectorsPerTrack = 63;
 
+// An attribute is a regular file. Anything else in its place (a FIFO would
+// block the open and the read forever) is taken as unreadable.
 std::optional<std::string> ReadAttribute(const std::filesystem::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
+    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
         return std::nullopt;
     }
+    struct stat st {};
     std::string text(kMaxAttribute, '\0');
-    in.read(text.data(), static_cast<std::streamsize>(text.size()));
-    text.resize(static_cast<std::size_t>(in.gcount()));
+    std::size_t done = 0;
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return std::nullopt;
+    }
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            ::close(fd);
+            return std::nullopt;
+        }
+        if (n == 0) {
+            break;
+        }
+        done += static_cast<std::size_t>(n);
+    }
+    ::close(fd);
+    text.resize(done);
     const auto first = text.find_first_not_of(" \t\r\n");
     if (first == std::string::npos) {
         return std::string();

@@ -179,11 +179,7 @@ std::optional<std::uint16_t> DiskCatalogue::RegisterNamedDisk(const NamedDisk& n
     if (!device) {
         return std::nullopt;
     }
-    const std::uint64_t sectors = device->Size() / 512;
-    if (sectors == 0) {
-        error = named.path + ": holds no whole sector";
-        return std::nullopt;
-    }
+    const std::uint64_t sectors = device->Size() / 512; // at least one: Open refuses less
     std::error_code ec;
     const std::string path = std::filesystem::absolute(named.path, ec).lexically_normal().string();
 

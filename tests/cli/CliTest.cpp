@@ -4,9 +4,11 @@
 
 #include <array>
 #include <cstdio>
+#include <filesystem>
 #include <fstream>
 #include <memory>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace quorvane {
 namespace {
@@ -18,13 +20,15 @@ struct CliRun {
 };
 
 // Runs quorvane-cli with the arguments (shell words) and collects its output.
-CliRun RunCli(const std::string& args) {
+// `prefix` goes before the program: environment assignments or a wrapper.
+CliRun RunCli(const std::string& args, const std::string& prefix = "") {
     // One file per run: ctest runs the tests of this binary in parallel.
     static int runs = 0;
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string errFile =
         ::testing::TempDir() + "/qv-cli-" + info->name() + "-" + std::to_string(++runs) + ".stderr";
-    const std::string command = std::string(QUORVANE_CLI) + " " + args + " 2>" + errFile;
+    const std::string command =
+        prefix + " " + std::string(QUORVANE_CLI) + " " + args + " 2>" + errFile;
     CliRun run;
     FILE* pipe = ::popen(command.c_str(), "r");
     if (pipe == nullptr) {
@@ -106,6 +110,38 @@ TEST(CliTest, ErrorsNameWhatIsWrongAndExitNonZero) {
     }
     EXPECT_EQ(RunCli("--help").status, 0);
     EXPECT_EQ(RunCli("volume --help").status, 0);
+}
+
+// A file that holds no whole sector, or a FIFO, is refused by every command
+// alike, at once, naming the file and why.
+TEST(CliTest, FilesThatAreNoDiskAreRefusedByEveryCommand) {
+    const std::filesystem::path dir =
+        std::filesystem::path(::testing::TempDir()) / ("qv-nodisk-" + std::to_string(::getpid()));
+    std::filesystem::create_directories(dir / "sys");
+    const test::Fifo fifo(dir / "disk.fifo");
+    std::vector<std::pair<std::string, std::string>> disks = {
+        {fifo.Path().string(), "not a disk image file or a block device"}};
+    for (const std::size_t bytes : {0, 1, 511}) {
+        const std::string path = (dir / (std::to_string(bytes) + ".img")).string();
+        std::ofstream(path, std::ios::binary) << std::string(bytes, '\0');
+        disks.emplace_back(path, "holds no whole sector (" + std::to_string(bytes) + " bytes)");
+    }
+    // disks runs the helper: against an empty device tree, into a store of its own.
+    const std::string prefix = "QUORVANE_REGISTRY='" + (dir / "registry").string() +
+                               "' PROBENIX_SYSFS='" + (dir / "sys").string() + "' timeout 20";
+    for (const auto& [path, reason] : disks) {
+        for (const std::string& command :
+             {"partitions '" + path + "'", "volume '" + path + "' --partition 1",
+              "list '" + path + "' --partition 1", "list '" + path + "' --floppy",
+              "search-partitions '" + path + "'", "disks --image '" + path + "'",
+              "disks --floppy '" + path + "'"}) {
+            const CliRun run = RunCli(command, prefix);
+            EXPECT_EQ(run.status, 1) << command << "\n" << run.err;
+            EXPECT_NE(run.err.find(path + ": " + reason), std::string::npos) << command << "\n"
+                                                                             << run.err;
+        }
+    }
+    std::filesystem::remove_all(dir);
 }
 
 // A disk without a usable boot sector and without two directories: both

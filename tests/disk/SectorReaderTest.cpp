@@ -209,11 +209,42 @@ TEST(FileBlockDeviceTest, OpensImagesReadOnlyAndRefusesOtherFiles) {
     std::array<std::byte, 512> sector{};
     EXPECT_EQ(device->ReadAt(1536, sector), 512);
     EXPECT_EQ(device->ReadAt(2048, sector), 0);
+}
 
-    EXPECT_FALSE(platform::FileBlockDevice::Open(::testing::TempDir(), error));
-    EXPECT_NE(error.find("not a disk image"), std::string::npos) << error;
-    EXPECT_FALSE(platform::FileBlockDevice::Open("/nonexistent/disk.img", error));
-    EXPECT_NE(error.find("/nonexistent/disk.img"), std::string::npos);
+// Every path that is no disk is refused with a message naming it, and at
+// once: a FIFO must not keep the open waiting for a writer.
+TEST(FileBlockDeviceTest, RefusesWhatIsNoDiskNamingIt) {
+    const std::string dir = ::testing::TempDir();
+    const test::Fifo fifo(dir + "/qv-refused.fifo");
+    const struct {
+        std::string path;
+        std::size_t bytes; // written to a fresh file at `path` when not SIZE_MAX
+        std::string reason;
+    } cases[] = {
+        {dir, SIZE_MAX, "not a disk image file or a block device"},
+        {fifo.Path().string(), SIZE_MAX, "not a disk image file or a block device"},
+        {"/nonexistent/disk.img", SIZE_MAX, "No such file"},
+        {dir + "/qv-0-bytes.img", 0, "holds no whole sector (0 bytes)"},
+        {dir + "/qv-1-byte.img", 1, "holds no whole sector (1 bytes)"},
+        {dir + "/qv-511-bytes.img", 511, "holds no whole sector (511 bytes)"},
+    };
+    for (const auto& c : cases) {
+        if (c.bytes != SIZE_MAX) {
+            std::ofstream(c.path, std::ios::binary) << std::string(c.bytes, 'x');
+        }
+        std::string error;
+        bool opened = true;
+        EXPECT_TRUE(fifo.EndsWithoutAWriter([&] {
+            opened = platform::FileBlockDevice::Open(c.path, error) != nullptr;
+        })) << c.path
+            << " waited in open()";
+        EXPECT_FALSE(opened) << c.path;
+        EXPECT_EQ(error.rfind(c.path + ": ", 0), 0u) << error;
+        EXPECT_NE(error.find(c.reason), std::string::npos) << error;
+    }
+    std::string error;
+    std::ofstream(dir + "/qv-512-bytes.img", std::ios::binary) << std::string(512, 'x');
+    EXPECT_TRUE(platform::FileBlockDevice::Open(dir + "/qv-512-bytes.img", error)) << error;
 }
 
 TEST(DeviceMapTest, ResolvesNamesWithoutRegardToCase) {

@@ -3,11 +3,13 @@
 #include "platform/RegistryFile.h"
 #include "probe/DriveProbe.h"
 #include "probe/SysfsDrives.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
 #include <fstream>
+#include <functional>
 #include <sstream>
 #include <unistd.h>
 
@@ -161,6 +163,27 @@ TEST_F(ProbeTest, DriveWithAnUnreadablePropertyIsNotHalfWritten) {
     for (const auto& [name, data] : values) {
         EXPECT_NE(name.find(":Disk3"), std::string::npos) << name;
     }
+}
+
+// A FIFO where an attribute should be is an unreadable attribute: the probe
+// neither waits on it nor writes the drive it belongs to.
+TEST_F(ProbeTest, FifoInTheTreeIsNotWaitedOn) {
+    Disk("sdb", "1", 2048, "");
+    Disk("sdc", "1", 4096, "Card");
+    std::filesystem::create_directories(root_ / "sys" / "block" / "sdb" / "device");
+    const test::Fifo model(root_ / "sys" / "block" / "sdb" / "device" / "model");
+    std::filesystem::remove(root_ / "sys" / "block" / "sdc" / "removable");
+    const test::Fifo removable(root_ / "sys" / "block" / "sdc" / "removable");
+    std::vector<DriveProperties> drives;
+    bool removableEnded = false;
+    const bool modelEnded = model.EndsWithoutAWriter(
+        [&] { removableEnded = removable.EndsWithoutAWriter([&] { drives = Read(); }); });
+    EXPECT_TRUE(modelEnded && removableEnded) << "the probe waited on a FIFO";
+    ASSERT_EQ(drives.size(), 2u);
+    EXPECT_FALSE(drives[0].model);
+    EXPECT_EQ(drives[0].size, "1048576");
+    EXPECT_FALSE(drives[1].mediaType);
+    EXPECT_EQ(drives[1].model, "Card");
 }
 
 TEST_F(ProbeTest, ReportedGeometryIsUsedAndCylindersComeFromTheSize) {

@@ -1,10 +1,18 @@
 #include "tests/support/TestSupport.h"
 
 #include <array>
+#include <atomic>
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
+#include <fcntl.h>
 #include <fstream>
 #include <memory>
+#include <mutex>
 #include <stdexcept>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 #ifndef QUORVANE_FIXTURE_DIR
 #error "QUORVANE_FIXTURE_DIR must be defined by the build"
@@ -35,6 +43,45 @@ std::string Sha256OfFile(const std::filesystem::path& path) {
         return {};
     }
     return std::string(hash.data(), 64);
+}
+
+Fifo::Fifo(std::filesystem::path path) : path_(std::move(path)) {
+    std::filesystem::remove(path_);
+    if (::mkfifo(path_.c_str(), 0600) != 0) {
+        throw std::runtime_error("cannot make the FIFO " + path_.string());
+    }
+}
+
+Fifo::~Fifo() {
+    std::error_code ec;
+    std::filesystem::remove(path_, ec);
+}
+
+bool Fifo::EndsWithoutAWriter(const std::function<void()>& work) const {
+    std::mutex mutex;
+    std::condition_variable ended;
+    bool done = false;
+    std::thread worker([&] {
+        work();
+        const std::lock_guard lock(mutex);
+        done = true;
+        ended.notify_all();
+    });
+    std::unique_lock lock(mutex);
+    const bool byItself = ended.wait_for(lock, std::chrono::seconds(10), [&] { return done; });
+    while (!done) {
+        lock.unlock();
+        // Succeeds only while a reader waits in open(); that reader then goes on.
+        const int fd = ::open(path_.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
+        if (fd >= 0) {
+            ::close(fd);
+        }
+        lock.lock();
+        ended.wait_for(lock, std::chrono::milliseconds(50), [&] { return done; });
+    }
+    lock.unlock();
+    worker.join();
+    return byItself;
 }
 
 BadSectorChoice ScriptedQuestions::AskBadSector() {

@@ -9,6 +9,7 @@
 #include <cstdint>
 #include <deque>
 #include <filesystem>
+#include <functional>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,25 @@ std::filesystem::path FixturePath(const std::string& name);
 nlohmann::json LoadManifest(const std::string& imageName); // "demo" -> demo.json
 // SHA-256 of a file, hex.
 std::string Sha256OfFile(const std::filesystem::path& path);
+
+// A FIFO in a test's folder, for code that must never wait on one. Without
+// help, a blocking open() of a FIFO waits for a writer that never comes.
+class Fifo {
+public:
+    explicit Fifo(std::filesystem::path path);
+    ~Fifo();
+    Fifo(const Fifo&) = delete;
+    Fifo& operator=(const Fifo&) = delete;
+    const std::filesystem::path& Path() const { return path_; }
+
+    // Runs `work`; true when it returned by itself within 10 seconds. When it
+    // has not, the write end is opened (again and again) until it returns, so
+    // that a reader stuck in open() ends and the test fails instead of hanging.
+    bool EndsWithoutAWriter(const std::function<void()>& work) const;
+
+private:
+    std::filesystem::path path_;
+};
 
 // Answers the bad-sector dialog from a script (Retry when the script is empty)
 // and records every question.
