@@ -2,9 +2,33 @@
 
 #include <CLI/CLI.hpp>
 #include <algorithm>
+#include <charconv>
+#include <cstdint>
 #include <iostream>
+#include <limits>
 
 using namespace quorvane::cli;
+
+namespace {
+
+// CLI11 reads "-5" into an unsigned option as 2^64 - 5 and lets a number too
+// large for it wrap: a count is plain decimal digits that fit.
+CLI::Validator WholeNumber() {
+    return CLI::Validator(
+        [](std::string& value) -> std::string {
+            std::uint64_t number = 0;
+            const char* end = value.data() + value.size();
+            const auto [stop, ec] = std::from_chars(value.data(), end, number);
+            if (value.empty() || ec != std::errc() || stop != end) {
+                return "not a whole number from 0 to " +
+                       std::to_string(std::numeric_limits<std::uint64_t>::max()) + ": " + value;
+            }
+            return {};
+        },
+        "");
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     CLI::App app{"quorvane-cli: reads a disk or disk image (never writes to it) and lists what "
@@ -43,8 +67,10 @@ int main(int argc, char** argv) {
         "search-partitions", "Search the disk for boot sectors at every cylinder and 1 MiB "
                              "boundary and list the partitions found");
     AddCommonOptions(*search, searchOptions);
-    search->add_option("--cylinders", searchGeometry.cylinders,
-                       "Stored cylinder count (default: the disk's sectors / heads / sectors)");
+    search
+        ->add_option("--cylinders", searchGeometry.cylinders,
+                     "Stored cylinder count (default: the disk's sectors / heads / sectors)")
+        ->check(WholeNumber());
     search->add_option("--heads", searchGeometry.heads, "Stored heads (default 255)")
         ->check(CLI::Range(1, 255));
     search

@@ -102,6 +102,11 @@ TEST(CliTest, ErrorsNameWhatIsWrongAndExitNonZero) {
         {"partitions", 2, "DISK"},
         {"frobnicate", 2, "frobnicate"},
         {"partitions " + Fixture("demo.img") + " --on-bad-sector sometimes", 2, "sometimes"},
+        {"search-partitions " + Fixture("demo.img") + " --cylinders -5", 2,
+         "--cylinders: not a whole number from 0 to 18446744073709551615: -5"},
+        {"search-partitions " + Fixture("demo.img") + " --cylinders 18446744073709551616", 2,
+         "--cylinders: not a whole number"},
+        {"search-partitions " + Fixture("demo.img") + " --heads -5", 2, "-5"},
     };
     for (const auto& c : cases) {
         const CliRun run = RunCli(c.args);
