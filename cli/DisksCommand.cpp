@@ -1,3 +1,4 @@
+#include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
 #include "engine/disk/DiskCatalogue.h"
@@ -15,9 +16,13 @@ int RunDisks(const DisksOptions& options, std::ostream& out) {
     platform::RegistryFile registry = platform::RegistryFile::ForThisProgram();
     const std::string installFolder = ReadInstallFolder(registry);
     if (installFolder.empty()) {
-        throw CommandError("Quorvane is not installed properly, Please run setup again. (no "
-                           "install entry in " +
-                           registry.MachineLayerPath().string() + ")");
+        // Without its own path the program cannot know where its install entry is.
+        const std::filesystem::path& layer = registry.MachineLayerPath();
+        throw CommandError("Quorvane is not installed properly, Please run setup again. (" +
+                           (layer.empty() ? std::string("no install entry: the path of this "
+                                                        "program could not be read")
+                                          : "no install entry in " + layer.string()) +
+                           ")");
     }
 
     std::vector<NamedDisk> named;
@@ -63,21 +68,23 @@ int RunDisks(const DisksOptions& options, std::ostream& out) {
                                ? nlohmann::json(nullptr)
                                : nlohmann::json{{"text", tree.At(catalogue.FloppyItem()).text},
                                                 {"device", catalogue.FloppyPath()}};
-        out << result.dump(2) << '\n';
+        PrintJson(out, result);
         return 0;
     }
 
+    // Models and paths come from devices and the user's files: nothing of them
+    // reaches the terminal as a control character.
     out << tree.At(catalogue.Root()).text << '\n';
     for (const CatalogueDisk& disk : catalogue.Disks()) {
-        out << "  " << tree.At(disk.item).text << "  (" << disk.device << ")\n";
+        out << "  " << tree.At(disk.item).text << "  (" << TerminalText(disk.device) << ")\n";
         catalogue.ShowDiskDetails(disk.number, selection.PlatformFamily, details);
         for (std::size_t i = 0; i < details.RowCount(); ++i) {
-            out << "      " << details.Cell(i, 0) << '\n';
+            out << "      " << TerminalText(details.Cell(i, 0)) << '\n';
         }
     }
     if (!catalogue.FloppyPath().empty()) {
-        out << "  " << tree.At(catalogue.FloppyItem()).text << "  (" << catalogue.FloppyPath()
-            << ")\n";
+        out << "  " << tree.At(catalogue.FloppyItem()).text << "  ("
+            << TerminalText(catalogue.FloppyPath()) << ")\n";
     }
     if (catalogue.Disks().empty() && catalogue.FloppyPath().empty()) {
         out << "  (no removable disks; name an image or a device with --image)\n";

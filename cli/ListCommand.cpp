@@ -1,3 +1,4 @@
+#include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
 #include "engine/fat/FatScan.h"
@@ -155,7 +156,7 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
                            e.date, e.time, e.deleted ? "  [deleted]" : "");
     });
     if (options.json) {
-        out << entries.dump(2) << '\n';
+        PrintJson(out, entries);
     }
     return 0;
 }

@@ -1,3 +1,4 @@
+#include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
 #include "engine/volume/PartitionWalk.h"
@@ -47,7 +48,7 @@ int RunPartitions(const CommonOptions& options, std::ostream& out) {
             row["logical"] = p.mbrPosition < 0;
             list.push_back(std::move(row));
         }
-        out << list.dump(2) << '\n';
+        PrintJson(out, list);
         return 0;
     }
     out << session.FolderTree.At(root).text << '\n';

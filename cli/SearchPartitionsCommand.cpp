@@ -1,3 +1,4 @@
+#include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
 #include "engine/volume/PartitionSearch.h"
@@ -66,7 +67,7 @@ int RunSearchPartitions(const CommonOptions& options, const SearchOptions& searc
                                        {"start", outcome.range.start},
                                        {"end", outcome.range.end},
                                        {"partitions", list}};
-        out << result.dump(2) << '\n';
+        PrintJson(out, result);
         return 0;
     }
     out << session.FolderTree.At(root).text << '\n';

@@ -1,3 +1,4 @@
+#include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
 #include "engine/volume/PartitionWalk.h"
@@ -69,7 +70,7 @@ int RunVolume(const CommonOptions& options, int partition, std::ostream& out) {
         for (const auto& [key, value] : fields) {
             object[key] = value;
         }
-        out << object.dump(2) << '\n';
+        PrintJson(out, object);
         return 0;
     }
     out << fmt::format("Partition - {} ( {} )  sectors {}..{}  ({})\n", partition, p.fileSystem,

@@ -42,6 +42,18 @@ protected:
         return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, out};
     }
 
+    // A device tree with one removable 1 GiB disk sdc of this model, and the
+    // environment that points probenix at it and at a store of the test's own.
+    std::string CardReaderEnvironment(const std::string& model) const {
+        const std::filesystem::path sys = folder_ / "sys" / "block" / "sdc";
+        std::filesystem::create_directories(sys / "device");
+        std::ofstream(sys / "removable") << "1\n";
+        std::ofstream(sys / "size") << "2097152\n";
+        std::ofstream(sys / "device" / "model") << model << "\n";
+        return "QUORVANE_REGISTRY='" + (folder_ / "registry").string() + "' PROBENIX_SYSFS='" +
+               (folder_ / "sys").string() + "' PROBENIX_DEV=/nonexistent ";
+    }
+
     std::filesystem::path folder_;
 };
 
@@ -74,14 +86,7 @@ TEST_F(InstallEntryTest, TheInstallCarriesTheInstallEntry) {
 
 #ifdef QUORVANE_CLI_PATH
 TEST_F(InstallEntryTest, CliDisksRunsTheHelperAndNamesWhatIsMissing) {
-    const std::filesystem::path sys = folder_ / "sys" / "block" / "sdc";
-    std::filesystem::create_directories(sys / "device");
-    std::ofstream(sys / "removable") << "1\n";
-    std::ofstream(sys / "size") << "2097152\n";
-    std::ofstream(sys / "device" / "model") << "Card Reader\n";
-    const std::string env = "QUORVANE_REGISTRY='" + (folder_ / "registry").string() +
-                            "' PROBENIX_SYSFS='" + (folder_ / "sys").string() +
-                            "' PROBENIX_DEV=/nonexistent ";
+    const std::string env = CardReaderEnvironment("Card Reader");
     const std::string demo = test::FixturePath("demo.img").string();
 
     auto [status, output] = Run(env + QUORVANE_CLI_PATH + " disks --image '" + demo + "'");
@@ -103,6 +108,40 @@ TEST_F(InstallEntryTest, CliDisksRunsTheHelperAndNamesWhatIsMissing) {
     EXPECT_NE(output.find("Quorvane is not installed properly, Please run setup again."),
               std::string::npos)
         << output;
+
+    // A program that cannot read its own path (no /proc) says that, not an
+    // empty path. Needs a mount namespace (root); the sanitizer's leak check
+    // needs /proc too.
+    if (Run("unshare --mount --fork true").first != 0) {
+        GTEST_SKIP() << "no mount namespace for a program without /proc";
+    }
+    std::tie(status, output) =
+        Run(env +
+            "ASAN_OPTIONS=detect_leaks=0 unshare --mount --fork sh -c 'mount -t tmpfs none "
+            "/proc && exec " +
+            std::string(QUORVANE_CLI_PATH) + " disks'");
+    EXPECT_EQ(status, 1) << output;
+    EXPECT_NE(output.find("(no install entry: the path of this program could not be read)"),
+              std::string::npos)
+        << output;
+}
+
+// A model is whatever bytes a device reports: the JSON replaces what is not
+// UTF-8 instead of failing, and the text shows control characters as \xHH.
+TEST_F(InstallEntryTest, CliDisksShowsAnyModelSafely) {
+    const std::string env = CardReaderEnvironment("Carte \xC3\xA9\xFF\x1B[31mRed\x07\xC2\x9B.");
+
+    auto [status, output] = Run(env + QUORVANE_CLI_PATH + " disks --json");
+    ASSERT_EQ(status, 0) << output;
+    const nlohmann::json disks = nlohmann::json::parse(output);
+    ASSERT_EQ(disks["disks"].size(), 1u);
+    EXPECT_EQ(disks["disks"][0]["model"], "Carte \u00E9\uFFFD\u001B[31mRed\u0007\u009B.");
+
+    std::tie(status, output) = Run(env + QUORVANE_CLI_PATH + " disks");
+    EXPECT_EQ(status, 0);
+    EXPECT_NE(output.find(":   Carte \u00E9\\xFF\\x1B[31mRed\\x07\\xC2\\x9B.\n"), std::string::npos)
+        << output;
+    EXPECT_EQ(output.find('\x1B'), std::string::npos);
 }
 #endif
 
