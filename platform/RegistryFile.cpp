@@ -6,7 +6,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
-#include <fstream>
 #include <sstream>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -128,7 +127,9 @@ class StoreLock {
 public:
     explicit StoreLock(const std::filesystem::path& store) {
         const std::string path = store.string() + ".lock";
-        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
+        // Not through a link: a link planted here must not make us create a
+        // file elsewhere.
+        fd_ = ::open(path.c_str(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
         if (fd_ < 0) {
             error_ = path + ": " + std::strerror(errno);
             return;
@@ -171,6 +172,49 @@ bool WriteAll(int fd, std::string_view data) {
     return true;
 }
 
+enum class ReadResult { Read, Missing, Link, NotAFile, Failed };
+
+// A store holds a few kilobytes; a file of this size is no store of ours.
+constexpr std::size_t kMaxStoreBytes = 64U << 20;
+
+// Reads a regular file whole. Non-blocking open and a type check first, so that
+// a FIFO at the path is refused instead of waited on.
+ReadResult ReadWholeFile(const std::filesystem::path& file, bool followLink, std::string& bytes) {
+    const int flags = O_RDONLY | O_NONBLOCK | O_CLOEXEC | (followLink ? 0 : O_NOFOLLOW);
+    const int fd = ::open(file.c_str(), flags);
+    if (fd < 0) {
+        if (errno == ENOENT) {
+            return ReadResult::Missing;
+        }
+        return errno == ELOOP && !followLink ? ReadResult::Link : ReadResult::Failed;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        ::close(fd);
+        return ReadResult::NotAFile;
+    }
+    bytes.clear();
+    char chunk[65536];
+    while (bytes.size() < kMaxStoreBytes) {
+        const ssize_t n = ::read(fd, chunk, sizeof chunk);
+        if (n < 0 && errno == EINTR) {
+            continue;
+        }
+        if (n < 0) {
+            const int err = errno;
+            ::close(fd);
+            errno = err;
+            return ReadResult::Failed;
+        }
+        if (n == 0) {
+            break;
+        }
+        bytes.append(chunk, static_cast<std::size_t>(n));
+    }
+    ::close(fd);
+    return ReadResult::Read;
+}
+
 std::string ParentOf(const std::string& path) {
     const std::size_t slash = path.rfind('\\');
     return slash == std::string::npos ? std::string() : path.substr(0, slash);
@@ -178,8 +222,9 @@ std::string ParentOf(const std::string& path) {
 
 } // namespace
 
-RegistryFile::RegistryFile(std::filesystem::path store, std::filesystem::path machineLayer)
-    : store_(std::move(store)), machineLayer_(std::move(machineLayer)) {}
+RegistryFile::RegistryFile(std::filesystem::path store, std::filesystem::path machineLayer,
+                           std::filesystem::path home)
+    : store_(std::move(store)), machineLayer_(std::move(machineLayer)), home_(std::move(home)) {}
 
 std::filesystem::path RegistryFile::DefaultStorePath() {
     if (const char* explicitPath = std::getenv("QUORVANE_REGISTRY");
@@ -198,15 +243,30 @@ std::filesystem::path RegistryFile::DefaultStorePath() {
     return config / "quorvane" / "registry";
 }
 
+std::filesystem::path RegistryFile::DefaultStoreHome() {
+    const auto set = [](const char* name) {
+        const char* value = std::getenv(name);
+        return value != nullptr && *value != '\0';
+    };
+    if (set("QUORVANE_REGISTRY")) {
+        return {};
+    }
+    if (const char* xdg = std::getenv("XDG_CONFIG_HOME"); xdg != nullptr && *xdg == '/') {
+        return {};
+    }
+    return set("HOME") ? std::filesystem::path(std::getenv("HOME")) : std::filesystem::path();
+}
+
 std::filesystem::path RegistryFile::MachineLayerFor(const std::filesystem::path& programFolder) {
     return (programFolder / ".." / "share" / "quorvane" / "machine.reg").lexically_normal();
 }
 
 RegistryFile RegistryFile::ForThisProgram() {
     const std::filesystem::path program = CurrentProgramPath();
-    return RegistryFile(DefaultStorePath(), program.empty()
-                                                ? std::filesystem::path()
-                                                : MachineLayerFor(program.parent_path()));
+    return RegistryFile(DefaultStorePath(),
+                        program.empty() ? std::filesystem::path()
+                                        : MachineLayerFor(program.parent_path()),
+                        DefaultStoreHome());
 }
 
 std::string RegistryFile::LastError() const {
@@ -219,20 +279,30 @@ void RegistryFile::Fail(std::string message) {
     lastError_ = std::move(message);
 }
 
-RegistryFile::LoadResult RegistryFile::Load(const std::filesystem::path& file, Hive& hive) {
+RegistryFile::LoadResult RegistryFile::Load(const std::filesystem::path& file, Hive& hive,
+                                            bool followLink) {
     hive.clear();
     if (file.empty()) {
         return LoadResult::Missing;
     }
-    std::error_code ec;
-    if (!std::filesystem::exists(file, ec) && !ec) {
+    std::string bytes;
+    switch (ReadWholeFile(file, followLink, bytes)) {
+    case ReadResult::Read:
+        break;
+    case ReadResult::Missing:
         return LoadResult::Missing;
-    }
-    std::ifstream in(file, std::ios::binary);
-    if (!in) {
-        Fail(file.string() + ": cannot be read");
+    case ReadResult::Link:
+        Fail(file.string() + ": is a symbolic link; the registry store is not used through a "
+                             "link (point QUORVANE_REGISTRY at the file itself)");
+        return LoadResult::Failed;
+    case ReadResult::NotAFile:
+        Fail(file.string() + ": not a regular file");
+        return LoadResult::Failed;
+    case ReadResult::Failed:
+        Fail(file.string() + ": cannot be read: " + std::strerror(errno));
         return LoadResult::Failed;
     }
+    std::istringstream in(bytes);
     std::string line;
     if (!std::getline(in, line) || line != kHeader) {
         // Not a file of ours: never read garbage into keys, and never write
@@ -272,7 +342,7 @@ bool RegistryFile::Save(const Hive& hive) {
             text << "v\t" << Escape(value.name) << '\t' << Escape(value.data) << '\n';
         }
     }
-    std::string temp = store_.string() + ".XXXXXX";
+    std::string temp = store_.string() + std::string(kTemporaryInfix) + "XXXXXX";
     const int fd = ::mkstemp(temp.data());
     if (fd < 0) {
         Fail(store_.string() + ": cannot write: " + std::strerror(errno));
@@ -297,7 +367,41 @@ bool RegistryFile::Save(const Hive& hive) {
     return true;
 }
 
+void RegistryFile::RemoveStaleTemporaries() {
+    // Called under the lock: every writer makes its temporary under the lock,
+    // so one that is there now was left by a writer that did not finish.
+    const std::filesystem::path folder =
+        store_.parent_path().empty() ? std::filesystem::path(".") : store_.parent_path();
+    const std::string prefix = store_.filename().string() + std::string(kTemporaryInfix);
+    constexpr std::size_t kRandomPart = 6; // the XXXXXX of mkstemp
+    constexpr std::size_t kMaxEntries = 10000;
+    std::error_code ec;
+    std::size_t seen = 0;
+    for (std::filesystem::directory_iterator it(folder, ec), end;
+         !ec && it != end && seen < kMaxEntries; it.increment(ec), ++seen) {
+        const std::string name = it->path().filename().string();
+        if (name.size() != prefix.size() + kRandomPart || name.rfind(prefix, 0) != 0) {
+            continue;
+        }
+        struct stat st {};
+        // Only a file of ours: never a link, and never another user's file in a
+        // shared folder.
+        if (::lstat(it->path().c_str(), &st) == 0 && S_ISREG(st.st_mode) &&
+            st.st_uid == ::geteuid()) {
+            ::unlink(it->path().c_str());
+        }
+    }
+}
+
 template <typename Change> bool RegistryFile::Modify(Change&& change) {
+    if (!home_.empty()) {
+        std::error_code ec;
+        if (!std::filesystem::is_directory(home_, ec)) {
+            Fail(home_.string() + ": the home folder does not exist; the registry store " +
+                 store_.string() + " is not created");
+            return false;
+        }
+    }
     if (const auto folder = store_.parent_path(); !folder.empty()) {
         // The store is private to its user, but only a folder the store made
         // itself is narrowed: an existing folder (the user's home, the system's
@@ -317,8 +421,9 @@ template <typename Change> bool RegistryFile::Modify(Change&& change) {
         Fail(lock.Error());
         return false;
     }
+    RemoveStaleTemporaries();
     Hive hive;
-    if (Load(store_, hive) == LoadResult::Failed) {
+    if (Load(store_, hive, false) == LoadResult::Failed) {
         return false;
     }
     bool changed = false;
@@ -334,14 +439,14 @@ bool RegistryFile::OpenKey(RootKey root, std::string_view key, KeyRight right) {
         return false;
     }
     Hive hive;
-    Load(store_, hive);
+    Load(store_, hive, false);
     if (hive.count(Fold(path)) != 0) {
         return true;
     }
     if (right != KeyRight::QueryValue) {
         return false; // the machine layer cannot be changed
     }
-    Load(machineLayer_, hive);
+    Load(machineLayer_, hive, true);
     return hive.count(Fold(path)) != 0;
 }
 
@@ -404,8 +509,8 @@ std::optional<std::string> RegistryFile::QueryValue(RootKey root, std::string_vi
         return std::nullopt;
     }
     Hive hive;
-    for (const std::filesystem::path& file : {store_, machineLayer_}) {
-        Load(file, hive);
+    for (const bool machine : {false, true}) {
+        Load(machine ? machineLayer_ : store_, hive, machine);
         const auto k = hive.find(Fold(path));
         if (k != hive.end()) {
             const auto v = k->second.values.find(Fold(name));

@@ -9,15 +9,21 @@ namespace quorvane::probe {
 namespace {
 
 void WriteValue(platform::Registry& registry, std::string_view key, const std::string& name,
-                const std::string& data) {
-    if (registry.OpenKey(platform::RootKey::ClassesRoot, key, platform::KeyRight::SetValue)) {
-        registry.SetTextValue(platform::RootKey::ClassesRoot, key, name, data);
+                const std::string& data, ProbeWriteCounts& counts) {
+    if (!registry.OpenKey(platform::RootKey::ClassesRoot, key, platform::KeyRight::SetValue)) {
+        ++counts.keyMissing;
+    } else if (registry.SetTextValue(platform::RootKey::ClassesRoot, key, name, data)) {
+        ++counts.written;
+    } else {
+        ++counts.failed;
     }
 }
 
 } // namespace
 
-void WriteProbedDrives(platform::Registry& registry, const std::vector<DriveProperties>& drives) {
+ProbeWriteCounts WriteProbedDrives(platform::Registry& registry,
+                                   const std::vector<DriveProperties>& drives) {
+    ProbeWriteCounts counts;
     for (const DriveProperties& d : drives) {
         if (!d.index || !d.mediaType) {
             continue;
@@ -40,15 +46,16 @@ void WriteProbedDrives(platform::Registry& registry, const std::vector<DriveProp
             continue;
         }
         const std::string name = "Disk" + *d.index;
-        WriteValue(registry, CatalogueKeys::kDravel, name, name);
-        WriteValue(registry, CatalogueKeys::kMediaType, name, mediaType);
-        WriteValue(registry, CatalogueKeys::kSize, name, *d.size);
-        WriteValue(registry, CatalogueKeys::kModel, name, *d.model);
-        WriteValue(registry, CatalogueKeys::kHead, name, *d.heads);
-        WriteValue(registry, CatalogueKeys::kCylinder, name, *d.cylinders);
-        WriteValue(registry, CatalogueKeys::kSectorsPerTrack, name, *d.sectorsPerTrack);
-        WriteValue(registry, CatalogueKeys::kDisplayDevice, name, *d.device);
+        WriteValue(registry, CatalogueKeys::kDravel, name, name, counts);
+        WriteValue(registry, CatalogueKeys::kMediaType, name, mediaType, counts);
+        WriteValue(registry, CatalogueKeys::kSize, name, *d.size, counts);
+        WriteValue(registry, CatalogueKeys::kModel, name, *d.model, counts);
+        WriteValue(registry, CatalogueKeys::kHead, name, *d.heads, counts);
+        WriteValue(registry, CatalogueKeys::kCylinder, name, *d.cylinders, counts);
+        WriteValue(registry, CatalogueKeys::kSectorsPerTrack, name, *d.sectorsPerTrack, counts);
+        WriteValue(registry, CatalogueKeys::kDisplayDevice, name, *d.device, counts);
     }
+    return counts;
 }
 
 } // namespace quorvane::probe

@@ -1,10 +1,13 @@
 #include "platform/RegistryFile.h"
+#include "tests/support/TestSupport.h"
 
 #include <gtest/gtest.h>
 
 #include <atomic>
 #include <cstdlib>
 #include <fstream>
+#include <functional>
+#include <set>
 #include <sstream>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -242,6 +245,94 @@ TEST_F(RegistryTest, OnlyAFolderTheStoreMadeIsMadePrivate) {
     EXPECT_EQ(st.st_mode & 07777, 0700u);
 }
 
+// A writer killed between writing its temporary and renaming it leaves the
+// temporary behind; the next change removes it, and nothing else.
+TEST_F(RegistryTest, StaleTemporariesAreRemovedUnderTheLock) {
+    const std::filesystem::path folder = Store().parent_path();
+    std::filesystem::create_directories(folder);
+    const std::string temp = "registry" + std::string(RegistryFile::kTemporaryInfix);
+    std::ofstream(folder / (temp + "Ab12Cd")) << RegistryFile::kHeader << "\nk\tHALF";
+    std::ofstream(folder / (temp + "x9Y8z7")); // killed before it wrote anything
+    const std::vector<std::string> kept = {temp + "toolong", "registry.backup",
+                                           "other" + temp + "Ab12Cd", temp + "Link01"};
+    for (const std::string& name : kept) {
+        if (name == temp + "Link01") {
+            std::filesystem::create_symlink(folder / "registry.backup", folder / name);
+        } else {
+            std::ofstream(folder / name) << name;
+        }
+    }
+    ASSERT_TRUE(Open().CreateKey(kRoot, "Tessik"));
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        names.insert(entry.path().filename().string());
+    }
+    std::set<std::string> expected(kept.begin(), kept.end());
+    expected.insert({"registry", "registry.lock"});
+    EXPECT_EQ(names, expected);
+    EXPECT_EQ(ReadFile(folder / "registry.backup"), "registry.backup");
+}
+
+// What stands at the store's path and is no store file is reported by name
+// and left exactly as it is: a link is not followed (a link planted in a
+// shared folder must not make the program write elsewhere), a FIFO not waited on.
+TEST_F(RegistryTest, StoreThatIsNoFileIsRefusedAndLeftAlone) {
+    const std::filesystem::path real = folder_ / "real-registry";
+    ASSERT_TRUE(RegistryFile(real, {}).CreateKey(kRoot, "Tessik"));
+    const std::string realBefore = ReadFile(real);
+    std::filesystem::create_directories(Store().parent_path());
+    const struct {
+        const char* what;
+        std::function<void()> make;
+        std::function<bool()> unchanged;
+        const char* reason;
+    } cases[] = {
+        {"link to a store", [&] { std::filesystem::create_symlink(real, Store()); },
+         [&] { return std::filesystem::is_symlink(Store()) && ReadFile(real) == realBefore; },
+         "is a symbolic link"},
+        {"dangling link", [&] { std::filesystem::create_symlink(folder_ / "nowhere", Store()); },
+         [&] {
+             return std::filesystem::is_symlink(Store()) &&
+                    !std::filesystem::exists(folder_ / "nowhere");
+         },
+         "is a symbolic link"},
+        {"folder", [&] { std::filesystem::create_directory(Store()); },
+         [&] { return std::filesystem::is_directory(Store()); }, "not a regular file"},
+    };
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(Store());
+        c.make();
+        RegistryFile r = Open();
+        EXPECT_FALSE(r.CreateKey(kRoot, "Tessik\\Dravel")) << c.what;
+        EXPECT_FALSE(r.OpenKey(kRoot, "Tessik", KeyRight::QueryValue)) << c.what;
+        EXPECT_EQ(r.LastError().rfind(Store().string() + ": " + c.reason, 0), 0u)
+            << c.what << ": " << r.LastError();
+        EXPECT_TRUE(c.unchanged()) << c.what;
+    }
+
+    std::filesystem::remove_all(Store());
+    const quorvane::test::Fifo fifo(Store());
+    RegistryFile r = Open();
+    bool created = true;
+    EXPECT_TRUE(fifo.EndsWithoutAWriter([&] { created = r.CreateKey(kRoot, "Tessik"); }));
+    EXPECT_FALSE(created);
+    EXPECT_NE(r.LastError().find("not a regular file"), std::string::npos) << r.LastError();
+}
+
+// A home folder that is not there is reported; making it would hand the user
+// an empty home that hides the real problem.
+TEST_F(RegistryTest, MissingHomeIsReportedNotCreated) {
+    const std::filesystem::path home = folder_ / "home";
+    RegistryFile r(home / ".config" / "quorvane" / "registry", {}, home);
+    EXPECT_FALSE(r.CreateKey(kRoot, "Tessik"));
+    EXPECT_EQ(r.LastError().rfind(home.string() + ": the home folder does not exist", 0), 0u)
+        << r.LastError();
+    EXPECT_FALSE(std::filesystem::exists(home));
+
+    std::filesystem::create_directories(home);
+    EXPECT_TRUE(r.CreateKey(kRoot, "Tessik")) << r.LastError();
+}
+
 TEST_F(RegistryTest, UnwritableStoreFailsWithTheFileNamed) {
     // A file in place of the folder stops even root.
     std::ofstream(folder_ / "config") << "a file where the folder should be";
@@ -264,6 +355,7 @@ struct PathCase {
     const char* xdg;
     const char* home;
     const char* expected;
+    const char* expectedHome; // the folder that must exist, "" for none
 };
 
 class RegistryPathTest : public ::testing::TestWithParam<PathCase> {};
@@ -282,18 +374,20 @@ TEST_P(RegistryPathTest, StoreLocation) {
     set("XDG_CONFIG_HOME", c.xdg);
     set("HOME", c.home);
     const std::filesystem::path path = RegistryFile::DefaultStorePath();
+    const std::filesystem::path home = RegistryFile::DefaultStoreHome();
     ::unsetenv("QUORVANE_REGISTRY");
     ::unsetenv("XDG_CONFIG_HOME");
     ::setenv("HOME", oldHome.c_str(), 1);
     EXPECT_EQ(path, std::filesystem::path(c.expected));
+    EXPECT_EQ(home, std::filesystem::path(c.expectedHome));
 }
 
 INSTANTIATE_TEST_SUITE_P(
     Environment, RegistryPathTest,
-    ::testing::Values(PathCase{"/tmp/r.reg", "/x", "/h", "/tmp/r.reg"},
-                      PathCase{"", "/x", "/h", "/x/quorvane/registry"},
-                      PathCase{nullptr, "relative", "/h", "/h/.config/quorvane/registry"},
-                      PathCase{nullptr, nullptr, "/h", "/h/.config/quorvane/registry"}));
+    ::testing::Values(PathCase{"/tmp/r.reg", "/x", "/h", "/tmp/r.reg", ""},
+                      PathCase{"", "/x", "/h", "/x/quorvane/registry", ""},
+                      PathCase{nullptr, "relative", "/h", "/h/.config/quorvane/registry", "/h"},
+                      PathCase{nullptr, nullptr, "/h", "/h/.config/quorvane/registry", "/h"}));
 
 TEST(RegistryLayerTest, MachineLayerSitsBesideTheProgramFolder) {
     EXPECT_EQ(RegistryFile::MachineLayerFor("/usr/local/bin"),

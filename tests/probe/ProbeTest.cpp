@@ -258,5 +258,41 @@ TEST_F(ProbeTest, ProgramRunsTwiceToTheSameValuesAndCreatesNoKeys) {
     EXPECT_EQ(Values().size(), 8u);
 }
 
+// The catalogue waits for values that were not written: the program says so
+// and exits non-zero. Neither case can be undone by root's rights.
+TEST_F(ProbeTest, ProgramThatCannotWriteExitsNonZero) {
+    Disk("sdb", "1", 2000000, "Card");
+    ::setenv("PROBENIX_SYSFS", (root_ / "sys").c_str(), 1);
+    ::setenv("PROBENIX_DEV", (root_ / "dev").c_str(), 1);
+    const std::filesystem::path lock = Store().string() + ".lock";
+    const std::filesystem::path linked = root_ / "linked-registry";
+    const struct {
+        const char* what;
+        std::filesystem::path store;
+        std::function<void()> spoil;
+    } cases[] = {
+        {"lock file is a folder", Store(),
+         [&] {
+             std::filesystem::remove(lock);
+             std::filesystem::create_directory(lock);
+         }},
+        {"store is a symbolic link", linked,
+         [&] { std::filesystem::create_symlink(Store(), linked); }},
+    };
+    platform::SystemProcessLauncher launcher;
+    for (const auto& c : cases) {
+        std::filesystem::remove_all(lock);
+        std::filesystem::remove_all(Store());
+        std::filesystem::remove_all(linked);
+        CreateCatalogueKeys();
+        c.spoil();
+        ::setenv("QUORVANE_REGISTRY", c.store.c_str(), 1);
+        EXPECT_EQ(launcher.StartAndWait(PROBENIX_PATH, {PROBENIX_PATH, ""}), 1) << c.what;
+    }
+    ::unsetenv("PROBENIX_SYSFS");
+    ::unsetenv("PROBENIX_DEV");
+    ::unsetenv("QUORVANE_REGISTRY");
+}
+
 } // namespace
 } // namespace quorvane::probe
