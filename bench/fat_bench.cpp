@@ -34,11 +34,11 @@ int Search(const std::string& image, const std::string& mode, std::uint64_t firs
     quorvane::SkipAllQuestions questions;
     RecoverySession s(devices, questions);
     SilentProgress progress;
-    s.Selected.fileSystem = "FAT32";
+    s.Selected.fileSystem = FileSystemKind::Fat32;
     s.Selected.firstSector = first;
     s.Selected.lastSector = end - 1;
-    s.Fat.Search.RangeStart = first;
-    s.Fat.Search.RangeEnd = end;
+    s.Search.RangeStart = first;
+    s.Search.RangeEnd = end;
     if (!ValidateVolume(s.Reader, s.Device(), s.Selected, s.Volume, s.Tables, progress)) {
         std::fprintf(stderr, "fat_bench: %s: no FAT32 volume at sector %llu\n", image.c_str(),
                      static_cast<unsigned long long>(first));
@@ -49,10 +49,10 @@ int Search(const std::string& image, const std::string& mode, std::uint64_t firs
     std::size_t found = 0;
     if (mode == "standard") {
         from = s.Volume.cluster0Start + 2 * s.Volume.sectorsPerCluster;
-        LostDirSearch(s, progress);
+        LostDirSearch(s, s, s.Tables.EntryTable, progress);
         found = s.Tables.EntryTable.RowCount() - 1;
     } else {
-        LostDirSearchPro(s, progress);
+        LostDirSearchPro(s, s.Search, s.Tables, progress);
         found = s.Tables.LostDirTable.RowCount();
     }
     const double seconds = Since(start);
@@ -71,11 +71,11 @@ int Tree(std::size_t n) {
     quorvane::SkipAllQuestions questions;
     RecoverySession s(opener, questions);
     SilentProgress progress;
-    s.Selected.fileSystem = "FAT32";
-    s.Fat.Volume.FileSystem = "FAT32";
-    s.Fat.Volume.SPC = 1;
-    s.Fat.Volume.Cluster0Start = 0;
-    s.Fat.Volume.RootStart = 2;
+    s.Selected.fileSystem = FileSystemKind::Fat32;
+    s.Current.FileSystem = FileSystemKind::Fat32;
+    s.Current.SPC = 1;
+    s.Current.Cluster0Start = 0;
+    s.Current.RootStart = 2;
 
     std::mt19937 random(12345);
     EntryTableT& table = s.Tables.EntryTable;
@@ -105,9 +105,9 @@ int Tree(std::size_t n) {
     }
     const auto start = std::chrono::steady_clock::now();
     MarkOrphans(table, progress, kFatRootNumber);
-    BuildFatTree(s, progress);
+    BuildFatTree(s.FatView(), s, s.Tables.EntryTable, s.Selected.fileSystem, progress);
     const double seconds = Since(start);
-    std::printf("%zu %.6f %zu\n", n, seconds, s.Fat.TreeFolders.Count());
+    std::printf("%zu %.6f %zu\n", n, seconds, s.TreeFolders.Count());
     return 0;
 }
 

@@ -1,8 +1,8 @@
 #include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
-#include "engine/fat/FatScan.h"
-#include "engine/fat/FatTreeListing.h"
+#include "engine/browse/FolderTreeListing.h"
+#include "engine/scan/FatScan.h"
 #include "engine/volume/PartitionWalk.h"
 #include "engine/volume/VolumeValidation.h"
 
@@ -59,14 +59,14 @@ FatScanResult RunScan(RecoverySession& session, ProgressSink& progress) {
 
 void Choose(RecoverySession& session, const CommonOptions& options, const ListOptions& list,
             CliContext& context) {
-    SearchInputs& search = session.Fat.Search;
-    search.SearchMode = list.mode == "professional" ? 2 : 1;
+    SearchInputs& search = session.Search;
+    search.Mode = list.mode == "professional" ? SearchMode::Professional : SearchMode::Standard;
     if (list.floppy) {
-        if (search.SearchMode != 1) {
+        if (search.Mode != SearchMode::Standard) {
             throw CommandError("--floppy: a floppy is searched in standard mode only");
         }
         session.Selected = SelectedPartition{};
-        session.Selected.fileSystem = "FAT12";
+        session.Selected.fileSystem = FileSystemKind::Fat12;
         session.Selected.lastSector = 2879;
         search.Floppy = true;
         search.RangeStart = 0;
@@ -80,9 +80,9 @@ void Choose(RecoverySession& session, const CommonOptions& options, const ListOp
                                        options.disk, disk.count));
     }
     const PartitionInfo& p = disk.partitions[static_cast<std::size_t>(list.partition - 1)];
-    if (p.fileSystem != "FAT16" && p.fileSystem != "FAT32") {
+    if (p.fileSystem != FileSystemKind::Fat16 && p.fileSystem != FileSystemKind::Fat32) {
         throw CommandError(fmt::format("--partition {}: a {} partition, not FAT16 or FAT32",
-                                       list.partition, p.fileSystem));
+                                       list.partition, FileSystemName(p.fileSystem)));
     }
     session.Selected.fileSystem = p.fileSystem;
     session.Selected.firstSector = p.firstSector;
@@ -94,7 +94,7 @@ void Choose(RecoverySession& session, const CommonOptions& options, const ListOp
         search.RangeStart = 0;
         search.RangeEnd = session.Reader.DeviceSectors(session.Device());
     }
-    if (search.SearchMode == 1) {
+    if (search.Mode == SearchMode::Standard) {
         search.VolumeParamsFilled =
             ValidateVolume(session.Reader, session.Device(), session.Selected, session.Volume,
                            session.Tables, context.Progress());
@@ -118,15 +118,15 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
     Choose(session, options, list, context);
 
     const FatScanResult scan = RunScan(session, context.Progress());
-    if (session.Fat.Search.SearchMode == 2) {
+    if (session.Search.Mode == SearchMode::Professional) {
         const BootTableT& systems = session.Tables.BootTable2;
         if (systems.RowCount() == 0) {
             throw CommandError("No file system could be identified");
         }
         for (std::size_t r = 0; r < systems.RowCount(); ++r) {
             std::cerr << fmt::format("File System {} - {}  start {}  sectors per cluster {}\n",
-                                     r + 1, systems[r].partType, systems[r].cluster0Start,
-                                     systems[r].spc);
+                                     r + 1, FileSystemName(systems[r].partType),
+                                     systems[r].cluster0Start, systems[r].spc);
         }
         if (list.fileSystem < 1 || list.fileSystem > systems.RowCount()) {
             throw CommandError(fmt::format("--file-system {}: {} file system(s) were found",
@@ -138,7 +138,7 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
     }
 
     nlohmann::json entries = nlohmann::json::array();
-    ListFolderTree(session, [&](const ListedEntry& e) {
+    ListFolderTree(session.Browse(), [&](const ListedEntry& e) {
         if (options.json) {
             entries.push_back({{"path", e.path},
                                {"kind", e.folder ? "folder" : "file"},

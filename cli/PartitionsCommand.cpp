@@ -26,7 +26,7 @@ void AddCommonOptions(CLI::App& command, CommonOptions& options) {
 nlohmann::json PartitionJson(RecoverySession& session, std::uint32_t index) {
     const PartitionInfo& p = session.Partitions[0].partitions.at(index);
     return {{"number", index + 1},
-            {"fileSystem", p.fileSystem},
+            {"fileSystem", FileSystemName(p.fileSystem)},
             {"firstSector", p.firstSector},
             {"endSector", p.endSector},
             {"text", session.FolderTree.At(p.treeItem).text}};

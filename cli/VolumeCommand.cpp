@@ -32,7 +32,7 @@ int RunVolume(const CommonOptions& options, int partition, std::ostream& out) {
     std::string how = "validated";
     if (!ValidateVolume(session.Reader, session.Device(), session.Selected, session.Volume,
                         session.Tables, context.Progress())) {
-        if (p.fileSystem == "NTFS") {
+        if (p.fileSystem == FileSystemKind::Ntfs) {
             throw CommandError("Recovery is not possible in Standard Search use Professional "
                                "Search");
         }
@@ -63,7 +63,7 @@ int RunVolume(const CommonOptions& options, int partition, std::ostream& out) {
     };
     if (options.json) {
         nlohmann::json object = {{"partition", partition},
-                                 {"fileSystem", p.fileSystem},
+                                 {"fileSystem", FileSystemName(p.fileSystem)},
                                  {"firstSector", session.Selected.firstSector},
                                  {"lastSector", session.Selected.lastSector},
                                  {"how", how}};
@@ -73,8 +73,9 @@ int RunVolume(const CommonOptions& options, int partition, std::ostream& out) {
         PrintJson(out, object);
         return 0;
     }
-    out << fmt::format("Partition - {} ( {} )  sectors {}..{}  ({})\n", partition, p.fileSystem,
-                       session.Selected.firstSector, session.Selected.lastSector, how);
+    out << fmt::format("Partition - {} ( {} )  sectors {}..{}  ({})\n", partition,
+                       FileSystemName(p.fileSystem), session.Selected.firstSector,
+                       session.Selected.lastSector, how);
     for (const auto& [key, value] : fields) {
         out << fmt::format("  {:<22} {}\n", key, value);
     }

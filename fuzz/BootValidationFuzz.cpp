@@ -9,7 +9,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (size < 2) {
         return 0;
     }
-    static const char* const kSystems[] = {"FAT16", "FAT32", "NTFS", "FAT12"};
+    static constexpr FileSystemKind kSystems[] = {FileSystemKind::Fat16, FileSystemKind::Fat32,
+                                                  FileSystemKind::Ntfs, FileSystemKind::Fat12};
     SelectedPartition partition;
     partition.fileSystem = kSystems[data[0] % 4];
     ++data;

@@ -10,7 +10,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     fuzz::FatFuzzVolume volume(data, size);
     RecoverySession& s = volume.session;
     ClusterList chain;
-    WalkFatChain(s.Reader, s.Device(), s.Fat.Volume, volume.cluster, chain);
+    WalkFatChain(s.Reader, s.Device(), s.Current, volume.cluster, chain);
     if (chain.Empty() || chain[0] != volume.cluster) {
         __builtin_trap();
     }

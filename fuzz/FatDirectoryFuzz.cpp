@@ -13,8 +13,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     RecoverySession& s = volume.session;
     ListModel list;
     SetFileListColumns(list);
-    ListFatDirectory(s, list, 0, volume.cluster, false);
-    ListFatDirectory(s, list, list.RowCount(), 0, true);
+    ListFatDirectory(s.FatView(), list, 0, volume.cluster, false);
+    ListFatDirectory(s.FatView(), list, list.RowCount(), 0, true);
     for (std::size_t r = 0; r < list.RowCount(); ++r) {
         if (list.Cell(r, 0).empty() && list.Cell(r, 1).empty()) {
             __builtin_trap();
@@ -33,7 +33,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                 __builtin_trap();
             }
         }
-        RelabelWithLongNames(s, k, 0, TreeModel::kNone);
+        RelabelWithLongNames(s.FatView(), s, k, 0);
     }
     return 0;
 }

@@ -42,8 +42,9 @@ struct FatFuzzVolume {
         : disk(Repeat(data, size)),
           session((opener.Map(DeviceNameTable::NameOf(0), disk), opener), questions) {
         auto byte = [&](std::size_t i) -> std::uint8_t { return i < size ? data[i] : 0; };
-        static constexpr const char* kTypes[] = {"FAT12", "FAT16", "FAT32"};
-        CurrentVolume& v = session.Fat.Volume;
+        static constexpr FileSystemKind kTypes[] = {FileSystemKind::Fat12, FileSystemKind::Fat16,
+                                                    FileSystemKind::Fat32};
+        CurrentVolume& v = session.Current;
         v.FileSystem = kTypes[byte(0) % 3];
         v.SPC = std::uint64_t{1} << (byte(1) % 8);
         v.SPF = 1 + byte(2);

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/CellText.h"
+#include "engine/core/FileSystemKind.h"
 
 #include <array>
 #include <cstdint>
@@ -12,10 +13,11 @@ namespace quorvane {
 
 // A row's columns as pointers to its members, so that one pair of functions
 // gives every row type its text forms: text cells as they are, unsigned
-// numbers as decimal, signed 64-bit numbers as decimal64, flags as flag.
+// numbers as decimal, signed 64-bit numbers as decimal64, flags as flag, file
+// systems by their names.
 template <typename Row>
 using ColumnMember = std::variant<std::string Row::*, std::uint64_t Row::*, std::uint32_t Row::*,
-                                  std::int64_t Row::*, bool Row::*>;
+                                  std::int64_t Row::*, bool Row::*, FileSystemKind Row::*>;
 
 namespace cells {
 inline std::string ToText(const std::string& v) {
@@ -33,6 +35,9 @@ inline std::string ToText(std::int64_t v) {
 inline std::string ToText(bool v) {
     return Flag(v);
 }
+inline std::string ToText(FileSystemKind v) {
+    return std::string(FileSystemName(v));
+}
 
 inline void FromText(std::string_view t, std::string& v) {
     v = t;
@@ -48,6 +53,9 @@ inline void FromText(std::string_view t, std::int64_t& v) {
 }
 inline void FromText(std::string_view t, bool& v) {
     v = ParseFlag(t);
+}
+inline void FromText(std::string_view t, FileSystemKind& v) {
+    v = FileSystemFromName(t);
 }
 } // namespace cells
 

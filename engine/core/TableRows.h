@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/FileSystemKind.h"
+
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -72,7 +74,7 @@ struct BootRow {
     std::uint64_t firstFat = 0;
     std::uint64_t secondFat = 0;
     std::uint64_t totalSectors = 0;
-    std::string partType;
+    FileSystemKind partType = FileSystemKind::None; // the cell holds its name
 
     std::string Cell(std::size_t column) const;
     void SetCell(std::size_t column, std::string_view text);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/FileSystemKind.h"
 #include "engine/core/TreeModel.h"
 
 #include <array>
@@ -12,9 +13,9 @@ namespace quorvane {
 
 // One partition of a disk as the walk or the partition search found it.
 struct PartitionInfo {
-    std::string fileSystem;        // "FAT16", "FAT32" or "NTFS"
-    std::uint64_t firstSector = 0; // absolute sector of its boot sector
-    std::uint64_t endSector = 0;   // first sector after the partition
+    FileSystemKind fileSystem = FileSystemKind::None; // FAT16, FAT32 or NTFS
+    std::uint64_t firstSector = 0;                    // absolute sector of its boot sector
+    std::uint64_t endSector = 0;                      // first sector after the partition
     TreeModel::Item treeItem = TreeModel::kNone;
     int mbrPosition = -1;      // 0-based entry in the master boot record, -1 otherwise
     std::uint8_t typeByte = 0; // partition-table type, 0 when found by a search
@@ -43,7 +44,7 @@ struct DiskPartitions {
 using DiskPartitionTable = std::map<std::uint16_t, DiskPartitions>;
 
 struct SelectedPartition {
-    std::string fileSystem; // "FAT12", "FAT16", "FAT32" or "NTFS"
+    FileSystemKind fileSystem = FileSystemKind::None;
     std::uint64_t firstSector = 0;
     std::uint64_t lastSector = 0; // inclusive
     std::uint32_t partitionIndex = 0;

@@ -1,7 +1,6 @@
 #include "engine/fat/FatChain.h"
 
 #include "engine/core/ByteView.h"
-#include "engine/session/RecoverySession.h"
 
 #include <algorithm>
 #include <array>
@@ -180,9 +179,9 @@ void AppendCluster(ClusterList& list, std::uint32_t cluster) {
 
 void WalkFatChain(SectorReader& reader, const std::string& device, const CurrentVolume& volume,
                   std::uint32_t first, ClusterList& list, FatCache* cache) {
-    const bool fat12 = volume.FileSystem == "FAT12";
-    const bool fat16 = volume.FileSystem == "FAT16";
-    const bool fat32 = volume.FileSystem == "FAT32";
+    const bool fat12 = volume.FileSystem == FileSystemKind::Fat12;
+    const bool fat16 = volume.FileSystem == FileSystemKind::Fat16;
+    const bool fat32 = volume.FileSystem == FileSystemKind::Fat32;
     if (!fat12 && !fat16 && !fat32) {
         return;
     }
@@ -243,16 +242,6 @@ void WalkFatChain(SectorReader& reader, const std::string& device, const Current
         }
         c = entry;
     }
-}
-
-void BuildDirChain(RecoverySession& session, std::uint32_t firstCluster) {
-    WalkFatChain(session.Reader, session.Device(), session.Fat.Volume, firstCluster,
-                 session.Fat.DirChain, &session.Fat.Cache);
-}
-
-void BuildSaveChain(RecoverySession& session, std::uint32_t firstCluster) {
-    WalkFatChain(session.Reader, session.Device(), session.Fat.Volume, firstCluster,
-                 session.Fat.SaveChain, &session.Fat.Cache);
 }
 
 } // namespace quorvane

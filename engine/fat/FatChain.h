@@ -9,8 +9,6 @@
 
 namespace quorvane {
 
-struct RecoverySession;
-
 // b0 | b1 << 8 | b2 << 16 | b3 << 24, the bytes taken as unsigned.
 constexpr std::uint32_t MakeDword(std::uint8_t b0, std::uint8_t b1, std::uint8_t b2,
                                   std::uint8_t b3) {
@@ -44,9 +42,10 @@ void AppendCluster(ClusterList& list, std::uint32_t cluster);
 void WalkFatChain(SectorReader& reader, const std::string& device, const CurrentVolume& volume,
                   std::uint32_t first, ClusterList& list, FatCache* cache = nullptr);
 
-// The chain of a directory into session.Fat.DirChain, of a file being saved
-// into session.Fat.SaveChain.
-void BuildDirChain(RecoverySession& session, std::uint32_t firstCluster);
-void BuildSaveChain(RecoverySession& session, std::uint32_t firstCluster);
+// The same through a view, its cache serving the FAT sectors: the chain of a
+// directory (into FatRecords::DirChain) or of a file being saved (SaveChain).
+inline void WalkFatChain(const FatVolumeView& view, std::uint32_t first, ClusterList& list) {
+    WalkFatChain(view.reader, view.device, view.volume, first, list, &view.cache);
+}
 
 } // namespace quorvane

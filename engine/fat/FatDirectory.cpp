@@ -3,7 +3,6 @@
 #include "engine/core/CellText.h"
 #include "engine/fat/FatChain.h"
 #include "engine/fat/FatListText.h"
-#include "engine/session/RecoverySession.h"
 
 #include <array>
 #include <cstring>
@@ -229,21 +228,22 @@ EntryKind DecodeDirEntry(SectorReader& reader, const std::string& device, bool f
     return EntryKind::Named;
 }
 
-bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool zeroEndsSectorOnly,
+bool ForEachFatEntry(const FatVolumeView& view, std::uint32_t dirCluster, bool zeroEndsSectorOnly,
                      const std::function<void(const FatDirEntry&)>& visit) {
-    const CurrentVolume& v = session.Fat.Volume;
-    const bool fat32 = v.FileSystem == "FAT32";
-    const bool fixedRootFs = v.FileSystem == "FAT16" || v.FileSystem == "FAT12";
-    const std::string device = session.Device();
+    const CurrentVolume& v = view.volume;
+    const bool fat32 = v.FileSystem == FileSystemKind::Fat32;
+    const bool fixedRootFs =
+        v.FileSystem == FileSystemKind::Fat16 || v.FileSystem == FileSystemKind::Fat12;
+    const std::string& device = view.device;
     SectorBytes buffer{};
 
     // Returns false when the sector ended the whole folder.
     auto scanSector = [&](std::uint64_t sector, bool zeroEndsAll, const PreviousSector& previous) {
-        ReadSector(session.Reader, device, sector, buffer);
+        ReadSector(view.reader, device, sector, buffer);
         const ByteView b(buffer);
         for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
             FatDirEntry entry;
-            const EntryKind kind = DecodeDirEntry(session.Reader, device, fat32, b, sector,
+            const EntryKind kind = DecodeDirEntry(view.reader, device, fat32, b, sector,
                                                   i * kDirEntrySize, entry, previous);
             if (kind == EntryKind::End) {
                 return !zeroEndsAll;
@@ -259,7 +259,7 @@ bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool ze
         dirCluster = static_cast<std::uint32_t>(v.RootStart);
     }
     if (dirCluster != 0 && (fat32 || fixedRootFs)) {
-        const DirectorySectors order = FolderSectors(session, dirCluster);
+        const DirectorySectors order = FolderSectors(view, dirCluster);
         const PreviousSector previous = order.Previous();
         for (const std::uint64_t sector : order.Sectors()) {
             if (!scanSector(sector, !zeroEndsSectorOnly, previous)) {
@@ -281,11 +281,10 @@ bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool ze
     return false;
 }
 
-DirectorySectors FolderSectors(RecoverySession& session, std::uint32_t firstCluster) {
-    const CurrentVolume& v = session.Fat.Volume;
-    ClusterList& chain = session.Fat.DirChain;
-    chain.Clear();
-    BuildDirChain(session, firstCluster);
+DirectorySectors FolderSectors(const FatVolumeView& view, std::uint32_t firstCluster) {
+    const CurrentVolume& v = view.volume;
+    ClusterList chain;
+    WalkFatChain(view, firstCluster, chain);
     std::vector<std::uint64_t> sectors;
     sectors.reserve(chain.Size() * v.SPC);
     for (const std::uint32_t c : chain) {
@@ -293,14 +292,13 @@ DirectorySectors FolderSectors(RecoverySession& session, std::uint32_t firstClus
             sectors.push_back(ClusterToSector(v, c, k));
         }
     }
-    chain.Clear();
     return DirectorySectors(std::move(sectors));
 }
 
-std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::size_t firstRow,
+std::size_t ListFatDirectory(const FatVolumeView& view, ListModel& list, std::size_t firstRow,
                              std::uint32_t dirCluster, bool folderDeleted) {
     std::size_t row = firstRow;
-    ForEachFatEntry(session, dirCluster, false, [&](const FatDirEntry& entry) {
+    ForEachFatEntry(view, dirCluster, false, [&](const FatDirEntry& entry) {
         if (entry.IsFolder()) {
             return;
         }
@@ -317,18 +315,16 @@ std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::siz
     return row - firstRow;
 }
 
-bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
-                          std::uint32_t parentNumber, TreeModel::Item /*parentItem*/,
-                          const PreviousSector& previous) {
-    const std::string device = session.Device();
-    const bool fat32 = session.Fat.Volume.FileSystem == "FAT32";
+bool RelabelWithLongNames(const FatVolumeView& view, FolderTreeState& state, std::uint64_t sector,
+                          std::uint32_t parentNumber, const PreviousSector& previous) {
+    const bool fat32 = view.volume.FileSystem == FileSystemKind::Fat32;
     SectorBytes buffer{};
-    ReadSector(session.Reader, device, sector, buffer);
+    ReadSector(view.reader, view.device, sector, buffer);
     const ByteView b(buffer);
-    TreeFolderList& folders = session.Fat.TreeFolders;
+    TreeFolderList& folders = state.TreeFolders;
     for (std::size_t i = 0; i < kEntriesPerSector; ++i) {
         FatDirEntry entry;
-        const EntryKind kind = DecodeDirEntry(session.Reader, device, fat32, b, sector,
+        const EntryKind kind = DecodeDirEntry(view.reader, view.device, fat32, b, sector,
                                               i * kDirEntrySize, entry, previous);
         if (kind == EntryKind::End) {
             return false;
@@ -349,7 +345,7 @@ bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
             continue;
         }
         folder.name = entry.name;
-        session.FolderTree.SetText(folder.item, entry.name);
+        state.FolderTree.SetText(folder.item, entry.name);
         if (entry.deleted) {
             folder.deleted = true;
         } else {
@@ -358,6 +354,17 @@ bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
         }
     }
     return true;
+}
+
+void LoadFatFolder(const FatVolumeView& view, FolderTreeState& state, std::size_t record) {
+    const std::uint32_t self = state.TreeFolders[record].selfId;
+    const DirectorySectors order = FolderSectors(view, self);
+    const PreviousSector previous = order.Previous();
+    for (const std::uint64_t sector : order.Sectors()) {
+        if (!RelabelWithLongNames(view, state, sector, self, previous)) {
+            break;
+        }
+    }
 }
 
 } // namespace quorvane

@@ -1,9 +1,10 @@
 #pragma once
 
 #include "engine/core/ByteView.h"
+#include "engine/core/FolderTree.h"
 #include "engine/core/ListModel.h"
-#include "engine/core/TreeModel.h"
 #include "engine/disk/SectorReader.h"
+#include "engine/fat/FatRecords.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -16,8 +17,6 @@
 #include <vector>
 
 namespace quorvane {
-
-struct RecoverySession;
 
 inline constexpr std::size_t kDirEntrySize = 32;
 inline constexpr std::size_t kEntriesPerSector = kSectorSize / kDirEntrySize;
@@ -97,22 +96,25 @@ std::string Utf16ToUtf8(std::u16string_view text);
 // in directory order. dirCluster 0 is the root folder. A 0x00 first byte ends
 // the sector in the fixed root region, and the whole folder in a cluster chain
 // unless `zeroEndsSectorOnly`. Returns false when nothing could be listed.
-bool ForEachFatEntry(RecoverySession& session, std::uint32_t dirCluster, bool zeroEndsSectorOnly,
+bool ForEachFatEntry(const FatVolumeView& view, std::uint32_t dirCluster, bool zeroEndsSectorOnly,
                      const std::function<void(const FatDirEntry&)>& visit);
 
-// The sectors of the folder that starts at `firstCluster`, through its chain
-// (DirChain is used and left empty).
-DirectorySectors FolderSectors(RecoverySession& session, std::uint32_t firstCluster);
+// The sectors of the folder that starts at `firstCluster`, through its chain.
+DirectorySectors FolderSectors(const FatVolumeView& view, std::uint32_t firstCluster);
 
 // Lists the files (not the sub-folders) of a folder into `list` at firstRow,
 // firstRow + 1, ... in the file-list columns. Returns the number of rows added.
-std::size_t ListFatDirectory(RecoverySession& session, ListModel& list, std::size_t firstRow,
+std::size_t ListFatDirectory(const FatVolumeView& view, ListModel& list, std::size_t firstRow,
                              std::uint32_t dirCluster, bool folderDeleted);
 
-// Gives the folder records under parentNumber their names from one directory
-// sector of their parent. False when the sector holds the end-of-directory mark.
-bool RelabelWithLongNames(RecoverySession& session, std::uint64_t sector,
-                          std::uint32_t parentNumber, TreeModel::Item parentItem,
-                          const PreviousSector& previous = {});
+// Gives the folder records under parentNumber their names (records and tree
+// items) from one directory sector of their parent. False when the sector
+// holds the end-of-directory mark.
+bool RelabelWithLongNames(const FatVolumeView& view, FolderTreeState& state, std::uint64_t sector,
+                          std::uint32_t parentNumber, const PreviousSector& previous = {});
+
+// The lazy load of one folder record: its directory, sector by sector until
+// the end mark, names its sub-folders.
+void LoadFatFolder(const FatVolumeView& view, FolderTreeState& state, std::size_t record);
 
 } // namespace quorvane

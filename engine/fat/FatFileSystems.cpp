@@ -1,8 +1,5 @@
 #include "engine/fat/FatFileSystems.h"
 
-#include "engine/fat/FatRecords.h"
-#include "engine/session/RecoverySession.h"
-
 #include <algorithm>
 #include <array>
 #include <vector>
@@ -38,10 +35,11 @@ private:
 
 } // namespace
 
-std::uint32_t IdentifyFatFileSystems(RecoverySession& session, ProgressSink& progress) {
-    BootTableT& boots = session.Tables.BootTable;
-    BootTableT& systems = session.Tables.BootTable2;
-    LostDirTableT& dirs = session.Tables.LostDirTable;
+std::uint32_t IdentifyFatFileSystems(ResultTables& tables, FileSystemKind partitionType,
+                                     ProgressSink& progress) {
+    BootTableT& boots = tables.BootTable;
+    BootTableT& systems = tables.BootTable2;
+    LostDirTableT& dirs = tables.LostDirTable;
     std::uint32_t count = 0;
     Percent percent(progress, dirs.RowCount());
 
@@ -68,7 +66,6 @@ std::uint32_t IdentifyFatFileSystems(RecoverySession& session, ProgressSink& pro
     }
 
     progress.SetHint("Analyzing The Data For File Systems Phase 2 \\ 2   ...");
-    const std::string& partitionType = session.Selected.fileSystem;
     for (std::size_t fi = 0; fi < dirs.RowCount(); ++fi) {
         if (dirs[fi].fileSystem != 0) {
             continue;
@@ -103,8 +100,8 @@ std::uint32_t IdentifyFatFileSystems(RecoverySession& session, ProgressSink& pro
                 if (d.fileSystem == 0 && d.sector == c + h * static_cast<std::uint64_t>(d.self)) {
                     d.fileSystem = count;
                     percent.Step();
-                    if (d.self > 0x10000 && row.partType != "FAT32") {
-                        row.partType = "FAT32";
+                    if (d.self > 0x10000) {
+                        row.partType = FileSystemKind::Fat32;
                     }
                 }
             }
@@ -119,20 +116,14 @@ std::uint32_t IdentifyFatFileSystems(RecoverySession& session, ProgressSink& pro
     return count;
 }
 
-bool LocateFats(RecoverySession& session, std::size_t index) {
-    BootTableT& systems = session.Tables.BootTable2;
-    if (index >= systems.RowCount()) {
-        return false;
-    }
-    BootRow& row = systems[index];
-    const bool fat32 = row.partType == "FAT32";
+bool LocateFats(SectorReader& reader, const std::string& device, BootRow& row) {
+    const bool fat32 = row.partType == FileSystemKind::Fat32;
     const std::uint64_t back = fat32 ? 30000 : 550;
     std::uint64_t from = row.cluster0Start > back ? row.cluster0Start - back : 0;
     if (from == 0) {
         from = 63;
     }
-    const std::string device = session.Device();
-    const std::uint64_t deviceSectors = session.Reader.DeviceSectors(device);
+    const std::uint64_t deviceSectors = reader.DeviceSectors(device);
     const std::uint64_t to = std::min(row.cluster0Start, deviceSectors); // exclusive
     std::uint64_t first = 0;
     std::uint64_t second = 0;
@@ -141,7 +132,7 @@ bool LocateFats(RecoverySession& session, std::size_t index) {
     for (std::uint64_t s = from; s < to && second == 0; s += kBatch) {
         const std::uint64_t n = std::min(kBatch, to - s);
         block.assign(n * 512, std::byte{0});
-        session.Reader.ReadSectors(device, s, static_cast<std::uint32_t>(n), block);
+        reader.ReadSectors(device, s, static_cast<std::uint32_t>(n), block);
         for (std::uint64_t i = 0; i < n; ++i) {
             const std::byte* p = block.data() + i * 512;
             if (p[0] != std::byte{0xF8} || p[1] != std::byte{0xFF} || p[2] != std::byte{0xFF}) {
@@ -150,11 +141,9 @@ bool LocateFats(RecoverySession& session, std::size_t index) {
             if (first == 0) {
                 first = s + i;
                 row.firstFat = first;
-                session.Fat.Volume.FirstFAT = first;
             } else {
                 second = s + i;
                 row.secondFat = second;
-                session.Fat.Volume.SecondFAT = second;
                 break;
             }
         }

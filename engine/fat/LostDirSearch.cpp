@@ -1,8 +1,8 @@
 #include "engine/fat/LostDirSearch.h"
 
 #include "engine/core/CellText.h"
+#include "engine/core/TreeFolders.h"
 #include "engine/fat/FatChain.h"
-#include "engine/session/RecoverySession.h"
 #include "engine/volume/BootSector.h"
 
 #include <algorithm>
@@ -63,15 +63,15 @@ private:
 // Reads [first, first + count) into `buffer`; sectors past the end of the disk
 // read as zeros without a request, so that a range that runs past the disk's
 // end does not pass for a damaged area.
-void ReadBlock(RecoverySession& session, const std::string& device, std::uint64_t deviceSectors,
+void ReadBlock(SectorReader& reader, const std::string& device, std::uint64_t deviceSectors,
                std::uint64_t first, std::uint64_t count, std::vector<std::byte>& buffer) {
     // The reader leaves unreadable sectors as zeros, so only the part past the
     // end of the disk needs clearing: no pass over the whole block per request.
     buffer.resize(count * kSectorSize);
     const std::uint64_t n = first < deviceSectors ? std::min(count, deviceSectors - first) : 0;
     if (n > 0) {
-        session.Reader.ReadSectors(device, first, static_cast<std::uint32_t>(n),
-                                   std::span<std::byte>(buffer.data(), n * kSectorSize));
+        reader.ReadSectors(device, first, static_cast<std::uint32_t>(n),
+                           std::span<std::byte>(buffer.data(), n * kSectorSize));
     }
     std::fill(buffer.begin() + static_cast<std::ptrdiff_t>(n * kSectorSize), buffer.end(),
               std::byte{0});
@@ -83,25 +83,25 @@ bool IsFolderStart(ByteView s) {
     return s.Matches(0, ". ") && s.Matches(32, ".. ");
 }
 
-std::string_view FatBootSectorType(ByteView s) {
+FileSystemKind FatBootSectorType(ByteView s) {
     if (!boot::HasSignature(s)) {
-        return {};
+        return FileSystemKind::None;
     }
     if (s.Matches(boot::kFat32Short, "32")) {
-        return "FAT32";
+        return FileSystemKind::Fat32;
     }
     if (s.Matches(boot::kFat16Short, "16")) {
-        return "FAT16";
+        return FileSystemKind::Fat16;
     }
-    return {};
+    return FileSystemKind::None;
 }
 
-void LostDirSearch(RecoverySession& session, ProgressSink& progress, std::stop_token stop) {
-    EntryTableT& table = session.Tables.EntryTable;
-    const std::uint64_t end = session.Fat.Search.RangeEnd;
-    const std::uint64_t spc = session.Volume.sectorsPerCluster;
-    const bool fat32 = session.Selected.fileSystem == "FAT32";
-    const bool floppy = session.Fat.Search.Floppy || session.Selection.FloppyChosen();
+void LostDirSearch(DiskAccess& disk, const VolumeChoice& volume, EntryTableT& table,
+                   ProgressSink& progress, std::stop_token stop) {
+    const std::uint64_t end = volume.Search.RangeEnd;
+    const std::uint64_t spc = volume.Volume.sectorsPerCluster;
+    const bool fat32 = volume.Selected.fileSystem == FileSystemKind::Fat32;
+    const bool floppy = volume.Search.Floppy || disk.Selection.FloppyChosen();
 
     progress.SetCounter(kDirectoriesFound, "0");
     progress.SetCounter(kBootSectorsFound, "0");
@@ -119,11 +119,11 @@ void LostDirSearch(RecoverySession& session, ProgressSink& progress, std::stop_t
     if (spc == 0) {
         return;
     }
-    const std::string device = session.Device();
-    const std::uint64_t deviceSectors = session.Reader.DeviceSectors(device);
+    const std::string device = disk.Device();
+    const std::uint64_t deviceSectors = disk.Reader.DeviceSectors(device);
     ScanProgress percent(progress);
     std::vector<std::byte> block;
-    std::uint64_t s = session.Volume.cluster0Start + 2 * spc;
+    std::uint64_t s = volume.Volume.cluster0Start + 2 * spc;
     std::uint32_t k = 2;
     std::uint32_t f = 1;
     std::uint32_t steps = 0;
@@ -133,7 +133,7 @@ void LostDirSearch(RecoverySession& session, ProgressSink& progress, std::stop_t
         // below the end (only the first sector of each is examined).
         const std::uint64_t clusters = std::min(clustersPerBatch, (end - s + spc - 1) / spc);
         const std::uint64_t sectors = (clusters - 1) * spc + 1;
-        ReadBlock(session, device, deviceSectors, s, sectors, block);
+        ReadBlock(disk.Reader, device, deviceSectors, s, sectors, block);
         for (std::uint64_t i = 0; i < clusters; ++i, s += spc, ++k) {
             if (stop.stop_requested()) {
                 return;
@@ -168,11 +168,12 @@ void LostDirSearch(RecoverySession& session, ProgressSink& progress, std::stop_t
     }
 }
 
-void LostDirSearchPro(RecoverySession& session, ProgressSink& progress, std::stop_token stop) {
-    const std::uint64_t start = session.Fat.Search.RangeStart;
-    const std::uint64_t end = session.Fat.Search.RangeEnd;
-    BootTableT& boots = session.Tables.BootTable;
-    LostDirTableT& dirs = session.Tables.LostDirTable;
+void LostDirSearchPro(DiskAccess& disk, const SearchInputs& search, ResultTables& tables,
+                      ProgressSink& progress, std::stop_token stop) {
+    const std::uint64_t start = search.RangeStart;
+    const std::uint64_t end = search.RangeEnd;
+    BootTableT& boots = tables.BootTable;
+    LostDirTableT& dirs = tables.LostDirTable;
 
     progress.SetCounter(kDirectoriesFound, "0");
     progress.SetCounter(kBootSectorsFound, "0");
@@ -180,8 +181,8 @@ void LostDirSearchPro(RecoverySession& session, ProgressSink& progress, std::sto
     if (end <= start) {
         return;
     }
-    const std::string device = session.Device();
-    const std::uint64_t deviceSectors = session.Reader.DeviceSectors(device);
+    const std::string device = disk.Device();
+    const std::uint64_t deviceSectors = disk.Reader.DeviceSectors(device);
     ScanProgress percent(progress);
     std::vector<std::byte> block;
     std::uint64_t bootCount = 0;
@@ -193,7 +194,7 @@ void LostDirSearchPro(RecoverySession& session, ProgressSink& progress, std::sto
     for (std::uint64_t g = 0; g < groups;) {
         const std::uint64_t n = std::min(groupsPerBatch, groups - g);
         const std::uint64_t first = start + g * kProBatch;
-        ReadBlock(session, device, deviceSectors, first, n * kProBatch, block);
+        ReadBlock(disk.Reader, device, deviceSectors, first, n * kProBatch, block);
         for (std::uint64_t j = 0; j < n; ++j, ++g) {
             const std::uint64_t s = start + g * kProBatch;
             for (std::uint64_t i = 0; i < kProBatch; ++i) {
@@ -203,10 +204,10 @@ void LostDirSearchPro(RecoverySession& session, ProgressSink& progress, std::sto
                 const std::uint64_t at = s + i;
                 const ByteView b(std::span<const std::byte>(block).subspan(
                     (j * kProBatch + i) * kSectorSize, kSectorSize));
-                const std::string_view type = FatBootSectorType(b);
-                if (!type.empty()) {
+                const FileSystemKind type = FatBootSectorType(b);
+                if (type != FileSystemKind::None) {
                     const boot::FatFields f = boot::ReadFatFields(b);
-                    const bool fat32 = type == "FAT32";
+                    const bool fat32 = type == FileSystemKind::Fat32;
                     BootRow row;
                     row.sector = at;
                     row.spf = fat32 ? f.sectorsPerFat32 : f.sectorsPerFat16;

@@ -1,6 +1,5 @@
 #include "engine/volume/PartitionSearch.h"
 
-#include "engine/disk/DiskCatalogue.h"
 #include "engine/volume/BootSector.h"
 #include "engine/volume/PartitionWalk.h"
 
@@ -45,30 +44,22 @@ void DetachTreeItem(TreeModel& tree, TreeModel::Item item) {
     siblings.erase(std::remove(siblings.begin(), siblings.end(), item), siblings.end());
 }
 
-int ComboIndexOf(const std::string& fileSystem) {
-    if (fileSystem == "FAT16") {
+int ComboIndexOf(FileSystemKind fileSystem) {
+    switch (fileSystem) {
+    case FileSystemKind::Fat16:
         return 0;
-    }
-    if (fileSystem == "FAT32") {
+    case FileSystemKind::Fat32:
         return 1;
-    }
-    if (fileSystem == "NTFS") {
+    case FileSystemKind::Ntfs:
         return 2;
+    default:
+        return -1;
     }
-    return -1;
 }
 
 using Sector = std::array<std::byte, kSectorSize>;
 
 } // namespace
-
-SearchGeometry ReadSearchGeometry(platform::Registry& registry, std::uint16_t disk) {
-    SearchGeometry g;
-    g.cylinders = ReadCatalogueNumber(registry, CatalogueKeys::kCylinder, disk);
-    g.heads = ReadCatalogueNumber(registry, CatalogueKeys::kHead, disk);
-    g.sectorsPerTrack = ReadCatalogueNumber(registry, CatalogueKeys::kSectorsPerTrack, disk);
-    return g;
-}
 
 SearchGeometry TranslateSearchGeometry(SearchGeometry stored) {
     if (stored.sectorsPerTrack == kTranslatedSectorsPerTrack) {
@@ -83,23 +74,19 @@ SearchGeometry TranslateSearchGeometry(SearchGeometry stored) {
     return g;
 }
 
-SectorRange EntireDiskRange(platform::Registry& registry, std::uint16_t disk) {
-    return {0, ReadCatalogueNumber(registry, CatalogueKeys::kSize, disk) / kSectorSize};
-}
-
 SearchedBootSector DecideSearchedBootSector(ByteView sector, std::uint64_t first) {
     SearchedBootSector found;
     if (sector.Matches(boot::kFat32Short, "32")) {
-        found.fileSystem = "FAT32";
+        found.fileSystem = FileSystemKind::Fat32;
     } else if (sector.Matches(boot::kFat16Short, "16")) {
-        found.fileSystem = "FAT16";
+        found.fileSystem = FileSystemKind::Fat16;
     } else if (sector.Matches(boot::kOemNtfs, "NTFS")) {
-        found.fileSystem = "NTFS";
+        found.fileSystem = FileSystemKind::Ntfs;
     } else {
         return found;
     }
     std::uint64_t total = 0;
-    if (found.fileSystem == "NTFS") {
+    if (found.fileSystem == FileSystemKind::Ntfs) {
         total = sector.U64(boot::kNtfsTotalSectors) & 0xFFFFFFFFU;
     } else {
         total = sector.U32(boot::kTotalSectors32);
@@ -174,7 +161,7 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
             return false;
         }
         SearchedBootSector b = DecideSearchedBootSector(ByteView(buffer), sector);
-        if (!b.fileSystem.empty()) {
+        if (b.fileSystem != FileSystemKind::None) {
             hits.push_back({sector, std::move(b)});
         }
         return true;
@@ -239,7 +226,7 @@ PartitionSearchOutcome SearchPartitions(SectorReader& reader, const std::string&
 
     if (!outcome.stopped && disk.count > 0) {
         const PartitionInfo& first = disk.partitions[0];
-        outcome.comboText = first.fileSystem;
+        outcome.comboText = FileSystemName(first.fileSystem);
         outcome.comboIndex = ComboIndexOf(first.fileSystem);
         outcome.range = {first.firstSector, first.endSector};
     }

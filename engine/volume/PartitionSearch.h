@@ -4,8 +4,8 @@
 #include "engine/core/TreeModel.h"
 #include "engine/core/UserInterface.h"
 #include "engine/core/VolumeRecords.h"
+#include "engine/disk/CatalogueGeometry.h"
 #include "engine/disk/SectorReader.h"
-#include "platform/Registry.h"
 
 #include <chrono>
 #include <cstdint>
@@ -15,33 +15,15 @@
 
 namespace quorvane {
 
-// A disk's geometry as the catalogue stores it.
-struct SearchGeometry {
-    std::uint64_t cylinders = 0;
-    std::uint64_t heads = 0;
-    std::uint64_t sectorsPerTrack = 0;
-};
-
-// The stored geometry of disk n (a missing value reads as 0).
-SearchGeometry ReadSearchGeometry(platform::Registry& registry, std::uint16_t disk);
-
 // The geometry the search walks: a disk stored with another number of sectors
 // per track than 63 is searched with 255 heads and 63 sectors per track over
 // the same number of sectors.
 SearchGeometry TranslateSearchGeometry(SearchGeometry stored);
 
-// The range "Search Entire Disk" puts into Start and End: 0 and the stored
-// size in sectors.
-struct SectorRange {
-    std::uint64_t start = 0;
-    std::uint64_t end = 0;
-};
-SectorRange EntireDiskRange(platform::Registry& registry, std::uint16_t disk);
-
-// The file system of a sector found by the search ("FAT32", "FAT16", "NTFS"),
-// empty when it is none of them, and the sector after its volume.
+// The file system of a sector found by the search (FAT32, FAT16, NTFS), None
+// when it is none of them, and the sector after its volume.
 struct SearchedBootSector {
-    std::string fileSystem;
+    FileSystemKind fileSystem = FileSystemKind::None;
     std::uint64_t endSector = 0;
 };
 SearchedBootSector DecideSearchedBootSector(ByteView sector, std::uint64_t first);

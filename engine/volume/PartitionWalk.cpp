@@ -38,35 +38,36 @@ using Sector = std::array<std::byte, kSectorSize>;
 
 } // namespace
 
-std::string DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended) {
+FileSystemKind DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended) {
     if (boot.Matches(boot::kFat32Label, "FAT32")) {
-        return "FAT32";
+        return FileSystemKind::Fat32;
     }
     if (boot.Matches(boot::kFat16Label, "FAT16")) {
-        return "FAT16";
+        return FileSystemKind::Fat16;
     }
     if (boot.Matches(boot::kOemNtfs, "NTFS")) {
-        return "NTFS";
+        return FileSystemKind::Ntfs;
     }
     switch (type) {
     case 0x01:
-        return inExtended ? "FAT16" : "";
+        return inExtended ? FileSystemKind::Fat16 : FileSystemKind::None;
     case 0x04:
     case 0x06:
     case 0x0E:
-        return "FAT16";
+        return FileSystemKind::Fat16;
     case 0x07:
-        return "NTFS";
+        return FileSystemKind::Ntfs;
     case 0x0B:
     case 0x0C:
-        return "FAT32";
+        return FileSystemKind::Fat32;
     default:
-        return "";
+        return FileSystemKind::None;
     }
 }
 
-std::string PartitionItemText(std::uint32_t number, const std::string& fileSystem) {
-    return "Partition - " + std::to_string(number) + " ( " + fileSystem + " )";
+std::string PartitionItemText(std::uint32_t number, FileSystemKind fileSystem) {
+    return "Partition - " + std::to_string(number) + " ( " +
+           std::string(FileSystemName(fileSystem)) + " )";
 }
 
 TreeModel::Item AddTreeItem(TreeModel& tree, const std::string& text, TreeModel::Item parent) {
@@ -80,7 +81,7 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
     disk.count = 0;
     disk.defaultItem = TreeModel::kNone;
 
-    auto list = [&](const std::string& name, std::uint64_t first, std::uint32_t count,
+    auto list = [&](FileSystemKind name, std::uint64_t first, std::uint32_t count,
                     std::uint8_t type, int mbrPosition) {
         PartitionInfo info;
         info.fileSystem = name;
@@ -113,8 +114,8 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
             continue;
         }
         reader.ReadSectors(device, e.start, 1, bootSector);
-        const std::string name = DecidePartitionFileSystem(ByteView(bootSector), e.type, false);
-        if (!name.empty()) {
+        const FileSystemKind name = DecidePartitionFileSystem(ByteView(bootSector), e.type, false);
+        if (name != FileSystemKind::None) {
             list(name, e.start, e.count, e.type, i);
         }
         if (IsExtended(e.type)) {
@@ -144,8 +145,9 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
             if (!IsExtended(e.type)) {
                 reader.ReadSectors(device, first, 1, bootSector);
             }
-            const std::string name = DecidePartitionFileSystem(ByteView(bootSector), e.type, true);
-            if (!name.empty()) {
+            const FileSystemKind name =
+                DecidePartitionFileSystem(ByteView(bootSector), e.type, true);
+            if (name != FileSystemKind::None) {
                 list(name, first, e.count, e.type, -1);
             }
             if (IsExtended(e.type)) {

@@ -11,12 +11,12 @@
 namespace quorvane {
 
 // The file system of a partition entry of type `type` whose boot sector is
-// `boot`; empty when the partition is not listed. `inExtended` is true for an
+// `boot`; None when the partition is not listed. `inExtended` is true for an
 // entry of an extended boot record.
-std::string DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended);
+FileSystemKind DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended);
 
 // "Partition - " + number + " ( " + name + " )"
-std::string PartitionItemText(std::uint32_t number, const std::string& fileSystem);
+std::string PartitionItemText(std::uint32_t number, FileSystemKind fileSystem);
 
 // Adds an item at the end of the parent's children with image 1.
 TreeModel::Item AddTreeItem(TreeModel& tree, const std::string& text, TreeModel::Item parent);

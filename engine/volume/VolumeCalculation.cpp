@@ -46,8 +46,8 @@ std::uint64_t FindReserved(SectorReader& reader, const std::string& device, std:
 bool CalculateVolume(SectorReader& reader, const std::string& device,
                      const SelectedPartition& partition, VolumeParams& params,
                      ProgressSink& progress, std::stop_token stop) {
-    const bool fat16 = partition.fileSystem == "FAT16";
-    const bool fat32 = partition.fileSystem == "FAT32";
+    const bool fat16 = partition.fileSystem == FileSystemKind::Fat16;
+    const bool fat32 = partition.fileSystem == FileSystemKind::Fat32;
     if (!fat16 && !fat32) {
         return false;
     }

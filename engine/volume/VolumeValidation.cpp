@@ -186,16 +186,16 @@ bool ValidateVolume(SectorReader& reader, const std::string& device,
     tables.ClearForValidation();
     progress.SetHint("Validating Partition . Please Wait...");
     progress.SetStatus("Validating Partition ...");
-    if (partition.fileSystem == "FAT16") {
+    switch (partition.fileSystem) {
+    case FileSystemKind::Fat16:
         return ValidateFat16(reader, device, partition.firstSector, params);
-    }
-    if (partition.fileSystem == "FAT32") {
+    case FileSystemKind::Fat32:
         return ValidateFat32(reader, device, partition.firstSector, params);
-    }
-    if (partition.fileSystem == "NTFS") {
+    case FileSystemKind::Ntfs:
         return ValidateNtfs(reader, device, partition.firstSector, partition.lastSector, params);
+    default:
+        return false;
     }
-    return false;
 }
 
 } // namespace quorvane

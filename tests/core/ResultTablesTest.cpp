@@ -84,7 +84,7 @@ TEST(ResultTableTest, TextFormsRoundTrip) {
     b.sector = 63;
     b.spf = 513;
     b.spc = 1;
-    b.partType = "FAT32";
+    b.partType = FileSystemKind::Fat32;
     BootRow b2;
     for (std::size_t c = 0; c < BootRow::kHeaders.size(); ++c) {
         b2.SetCell(c, b.Cell(c));

@@ -12,7 +12,7 @@ using test::FatTestDisk;
 
 std::vector<std::uint32_t> Chain(RecoverySession& s, std::uint32_t first) {
     s.Fat.DirChain.Clear();
-    BuildDirChain(s, first);
+    WalkFatChain(s.FatView(), first, s.Fat.DirChain);
     return s.Fat.DirChain.Clusters();
 }
 
@@ -70,7 +70,7 @@ TEST(FatChain, Fat16FollowsEntriesAndEndsAtEndMarks) {
     d.Fat16(1, 6, 0xFFF8);
     d.Fat16(1, 7, 1); // below 2 ends
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
     EXPECT_EQ(Chain(s, 5), (std::vector<std::uint32_t>{5, 9, 6}));
     EXPECT_EQ(Chain(s, 7), (std::vector<std::uint32_t>{7}));
     // A free entry (a deleted file's first cluster) still gives its cluster.
@@ -85,9 +85,9 @@ TEST(FatChain, Fat16CutAtTheSectorPastTheFat) {
     d.Fat16(1, 600, 770);    // 600 / 256 = 2 == SPF: still read
     d.Fat16(1, 770, 0xFFFF); // 770 / 256 = 3 > SPF: never read
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
     EXPECT_EQ(Chain(s, 2), (std::vector<std::uint32_t>{2, 300, 600, 770}));
-    s.Fat.Volume.FirstFAT = 0; // parameters missing
+    s.Current.FirstFAT = 0; // parameters missing
     EXPECT_EQ(Chain(s, 2), (std::vector<std::uint32_t>{2}));
 }
 
@@ -98,8 +98,8 @@ TEST(FatChain, Fat32MasksTheUpperBits) {
     d.Fat32(1, 4, 0xFFFFFFFF); // masked to 0x0FFFFFFF: ends
     d.Fat32(1, 10, 0x0FFFFFF8);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
-    s.Fat.Volume.FileSystem = "FAT32";
+    s.Current = test::SmallFat16();
+    s.Current.FileSystem = FileSystemKind::Fat32;
     EXPECT_EQ(Chain(s, 2), (std::vector<std::uint32_t>{2, 3, 4}));
     EXPECT_EQ(Chain(s, 10), (std::vector<std::uint32_t>{10}));
 }
@@ -114,7 +114,7 @@ TEST(FatChain, Fat12NibblesAcrossTheSectorBoundary) {
     d.Fat12(1, 3, 0xABC & 0x7FF); // 0x2BC = 700
     d.Fat12(1, 700, 0xFFF);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = CurrentVolume::Floppy();
+    s.Current = CurrentVolume::Floppy();
     EXPECT_EQ(Chain(s, 2), (std::vector<std::uint32_t>{2, 341, 340, 3, 700}));
 }
 
@@ -125,7 +125,7 @@ TEST(FatChain, CyclesEndAtTheFirstRepeat) {
     d.Fat16(1, 4, 2); // back to the start
     d.Fat16(1, 9, 9); // a cluster that names itself
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
     EXPECT_EQ(Chain(s, 2), (std::vector<std::uint32_t>{2, 3, 4}));
     EXPECT_EQ(Chain(s, 9), (std::vector<std::uint32_t>{9}));
 
@@ -133,8 +133,8 @@ TEST(FatChain, CyclesEndAtTheFirstRepeat) {
     d32.Fat32(1, 5, 6);
     d32.Fat32(1, 6, 0xF0000005); // masked back to 5
     RecoverySession& s32 = d32.Session();
-    s32.Fat.Volume = test::SmallFat16();
-    s32.Fat.Volume.FileSystem = "FAT32";
+    s32.Current = test::SmallFat16();
+    s32.Current.FileSystem = FileSystemKind::Fat32;
     EXPECT_EQ(Chain(s32, 5), (std::vector<std::uint32_t>{5, 6}));
 }
 
@@ -142,13 +142,13 @@ TEST(FatChain, OtherFileSystemsAppendNothingAndListsAreNotEmptied) {
     FatTestDisk d(64);
     d.Fat16(1, 2, 0xFFFF);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
-    s.Fat.Volume.FileSystem = "fat16";
+    s.Current = test::SmallFat16();
+    s.Current.FileSystem = FileSystemKind::Ntfs;
     EXPECT_TRUE(Chain(s, 2).empty());
-    s.Fat.Volume.FileSystem = "FAT16";
+    s.Current.FileSystem = FileSystemKind::Fat16;
     s.Fat.SaveChain.Clear();
     AppendCluster(s.Fat.SaveChain, 77);
-    BuildSaveChain(s, 2);
+    WalkFatChain(s.FatView(), 2, s.Fat.SaveChain);
     EXPECT_EQ(s.Fat.SaveChain.Clusters(), (std::vector<std::uint32_t>{77, 2}));
 }
 

@@ -24,7 +24,7 @@ struct Row {
 std::vector<Row> List(RecoverySession& s, std::uint32_t cluster, bool folderDeleted = false) {
     ListModel list;
     SetFileListColumns(list);
-    const std::size_t n = ListFatDirectory(s, list, 0, cluster, folderDeleted);
+    const std::size_t n = ListFatDirectory(s.FatView(), list, 0, cluster, folderDeleted);
     EXPECT_EQ(n, list.RowCount());
     std::vector<Row> rows;
     for (std::size_t r = 0; r < list.RowCount(); ++r) {
@@ -57,7 +57,7 @@ TEST(FatDirectory, RootRegionRowsAndTheZeroRule) {
     d.Entry(5, 7, "HIDDEN", "TXT", 0x20, 44);
     d.Entry(6, 0, "A", "H", 0x20, 45, 3);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
 
     const std::vector<Row> rows = List(s, 0);
     ASSERT_EQ(Names(rows),
@@ -95,14 +95,14 @@ TEST(FatDirectory, ZeroEndsTheWholeChainOfASubFolder) {
     FatTestDisk ended(64);
     build(ended, true);
     RecoverySession& s = ended.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
     EXPECT_EQ(Names(List(s, 2)), (std::vector<std::string>{"ONE.TXT"}));
     EXPECT_TRUE(s.Fat.DirChain.Empty());
 
     FatTestDisk full(64);
     build(full, false);
     RecoverySession& t = full.Session();
-    t.Fat.Volume = test::SmallFat16();
+    t.Current = test::SmallFat16();
     const std::vector<std::string> names = Names(List(t, 2));
     ASSERT_EQ(names.size(), 15u);
     EXPECT_EQ(names.back(), "TWO.TXT");
@@ -140,7 +140,7 @@ TEST(FatDirectory, LongNames) {
     d.disk.Put8(10, 64, 0xE5);
     d.Entry(10, 3, "\xE5LDBUD~1", "TXT", 0x20, 36, 6);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
 
     const std::vector<Row> rows = List(s, 2);
     EXPECT_EQ(Names(rows),
@@ -172,7 +172,7 @@ TEST(FatDirectory, AFolderMarkedDeletedShowsDeletedTexts) {
     d.Entry(5, 0, "LETTER", "DOC", 0x20, 3, 1);
     d.Entry(5, 1, "SONG", "au", 0x20, 4, 1);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
+    s.Current = test::SmallFat16();
     const std::vector<Row> rows = List(s, 0, true);
     ASSERT_EQ(rows.size(), 2u);
     EXPECT_EQ(rows[0].type, "Deleted Word File");
@@ -183,11 +183,11 @@ TEST(FatDirectory, NothingForOtherFileSystemsOrAFat32RootOfZero) {
     FatTestDisk d(64);
     d.Entry(5, 0, "A", "TXT", 0x20, 3, 1);
     RecoverySession& s = d.Session();
-    s.Fat.Volume = test::SmallFat16();
-    s.Fat.Volume.FileSystem = "NTFS";
+    s.Current = test::SmallFat16();
+    s.Current.FileSystem = FileSystemKind::Ntfs;
     EXPECT_TRUE(List(s, 0).empty());
-    s.Fat.Volume.FileSystem = "FAT32";
-    s.Fat.Volume.RootStart = 0;
+    s.Current.FileSystem = FileSystemKind::Fat32;
+    s.Current.RootStart = 0;
     EXPECT_TRUE(List(s, 0).empty());
 }
 

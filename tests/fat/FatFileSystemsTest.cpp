@@ -1,5 +1,5 @@
 #include "engine/fat/FatFileSystems.h"
-#include "engine/fat/FatScan.h"
+#include "engine/scan/FatScan.h"
 #include "tests/fat/FatTestDisk.h"
 
 #include <gtest/gtest.h>
@@ -21,13 +21,13 @@ LostDirRow Dir(std::uint64_t sector, std::uint32_t self) {
 TEST(IdentifyFatFileSystems, BootSectorsFirstThenPairsOfFolders) {
     FatTestDisk d(8);
     RecoverySession& s = d.Session();
-    s.Selected.fileSystem = "FAT16";
+    s.Selected.fileSystem = FileSystemKind::Fat16;
     BootRow boot;
     boot.sector = 4900;
     boot.spc = 4;
     boot.cluster0Start = 5000;
     boot.totalSectors = 9000;
-    boot.partType = "FAT16";
+    boot.partType = FileSystemKind::Fat16;
     s.Tables.BootTable.Append(boot);
     LostDirTableT& dirs = s.Tables.LostDirTable;
     dirs.Append(Dir(5012, 3));      // 5000 + 3 * 4: the boot sector's
@@ -39,18 +39,18 @@ TEST(IdentifyFatFileSystems, BootSectorsFirstThenPairsOfFolders) {
     dirs.Append(Dir(71000, 70000)); // a pair with clusters past 0x10000: FAT32
     dirs.Append(Dir(71010, 70010));
     test::RecordingProgress progress;
-    EXPECT_EQ(IdentifyFatFileSystems(s, progress), 3u);
+    EXPECT_EQ(IdentifyFatFileSystems(s.Tables, s.Selected.fileSystem, progress), 3u);
     const BootTableT& fs = s.Tables.BootTable2;
     ASSERT_EQ(fs.RowCount(), 3u);
     EXPECT_EQ(fs[0].sector, 4900u); // the boot sector's row, whole
-    EXPECT_EQ(fs[0].partType, "FAT16");
+    EXPECT_EQ(fs[0].partType, FileSystemKind::Fat16);
     EXPECT_EQ(fs[1].sector, 0u); // built without a boot sector
     EXPECT_EQ(fs[1].spc, 8u);
     EXPECT_EQ(fs[1].cluster0Start, 1000u);
-    EXPECT_EQ(fs[1].partType, "FAT16");
+    EXPECT_EQ(fs[1].partType, FileSystemKind::Fat16);
     EXPECT_EQ(fs[2].spc, 1u);
     EXPECT_EQ(fs[2].cluster0Start, 1000u);
-    EXPECT_EQ(fs[2].partType, "FAT32");
+    EXPECT_EQ(fs[2].partType, FileSystemKind::Fat32);
     std::vector<std::uint32_t> numbers;
     for (const LostDirRow& r : dirs) {
         numbers.push_back(r.fileSystem);
@@ -63,9 +63,9 @@ TEST(IdentifyFatFileSystems, BootSectorsFirstThenPairsOfFolders) {
 TEST(IdentifyFatFileSystems, NothingFoundEndsWithTheMessageAndNoChoice) {
     FatTestDisk d(256);
     RecoverySession& s = d.Session();
-    s.Selected.fileSystem = "FAT32";
-    s.Fat.Search.SearchMode = 2;
-    s.Fat.Search.RangeEnd = 256;
+    s.Selected.fileSystem = FileSystemKind::Fat32;
+    s.Search.Mode = SearchMode::Professional;
+    s.Search.RangeEnd = 256;
     test::RecordingProgress progress;
     const FatScanResult r = FatScanThread(s, progress);
     EXPECT_EQ(r.fileSystems, 0u);
@@ -88,7 +88,7 @@ TEST(FatFileSystemThread, BuildsOnlyFromTheChosenFileSystemsFolders) {
     BootRow a;
     a.spc = 1;
     a.cluster0Start = 7;
-    a.partType = "FAT16";
+    a.partType = FileSystemKind::Fat16;
     s.Tables.BootTable2.Append(a);
     s.Tables.BootTable2.Append(a);
     LostDirRow one = Dir(9, 2);
@@ -100,12 +100,12 @@ TEST(FatFileSystemThread, BuildsOnlyFromTheChosenFileSystemsFolders) {
     SilentProgress progress;
     FatFileSystemThread(s, progress, 2);
     const TreeModel& tree = s.FolderTree;
-    ASSERT_EQ(tree.Children(s.Fat.RootItem).size(), 2u);
-    EXPECT_EQ(tree.At(tree.Children(s.Fat.RootItem)[0]).text, "Lost");
-    EXPECT_EQ(tree.At(tree.Children(s.Fat.RootItem)[1]).text, "DIR0");
-    EXPECT_EQ(s.Fat.TreeFolders[1].selfId, 3u);
-    EXPECT_EQ(s.Fat.Volume.RootSectors, 32u); // FAT16 without a boot sector
-    EXPECT_EQ(s.Fat.Volume.RootStart, 2u);
+    ASSERT_EQ(tree.Children(s.RootItem).size(), 2u);
+    EXPECT_EQ(tree.At(tree.Children(s.RootItem)[0]).text, "Lost");
+    EXPECT_EQ(tree.At(tree.Children(s.RootItem)[1]).text, "DIR0");
+    EXPECT_EQ(s.TreeFolders[1].selfId, 3u);
+    EXPECT_EQ(s.Current.RootSectors, 32u); // FAT16 without a boot sector
+    EXPECT_EQ(s.Current.RootStart, 2u);
 }
 
 } // namespace

@@ -1,9 +1,9 @@
 // The FAT engine on disk images made by mkfs.fat and mtools: the full listing
 // against each image's manifest and against The Sleuth Kit's fls, the
 // Professional search of a disk with two volumes, and the images unchanged.
+#include "engine/browse/FolderTreeListing.h"
 #include "engine/fat/FatFileSystems.h"
-#include "engine/fat/FatScan.h"
-#include "engine/fat/FatTreeListing.h"
+#include "engine/scan/FatScan.h"
 #include "engine/session/RecoverySession.h"
 #include "engine/volume/VolumeValidation.h"
 #include "platform/DeviceMap.h"
@@ -68,18 +68,18 @@ public:
     // The Standard search of one volume, then every folder and file of the tree.
     std::vector<ListedEntry> Standard(const Volume& v) {
         RecoverySession& s = *session_;
-        s.Fat.Search.SearchMode = 1;
+        s.Search.Mode = SearchMode::Standard;
         if (v.partition == 0) {
-            s.Selected.fileSystem = "FAT12";
-            s.Fat.Search.Floppy = true;
-            s.Fat.Search.RangeEnd = 2880;
+            s.Selected.fileSystem = FileSystemKind::Fat12;
+            s.Search.Floppy = true;
+            s.Search.RangeEnd = 2880;
         } else {
-            s.Selected.fileSystem = v.fileSystem;
+            s.Selected.fileSystem = FileSystemFromName(v.fileSystem);
             s.Selected.firstSector = v.first;
             s.Selected.lastSector = v.end - 1;
-            s.Fat.Search.RangeStart = v.first;
-            s.Fat.Search.RangeEnd = v.end;
-            s.Fat.Search.VolumeParamsFilled =
+            s.Search.RangeStart = v.first;
+            s.Search.RangeEnd = v.end;
+            s.Search.VolumeParamsFilled =
                 ValidateVolume(s.Reader, s.Device(), s.Selected, s.Volume, s.Tables, progress_);
         }
         const FatScanResult r = FatScanThread(s, progress_);
@@ -89,7 +89,7 @@ public:
 
     std::vector<ListedEntry> All() {
         std::vector<ListedEntry> entries;
-        ListFolderTree(*session_, [&](const ListedEntry& e) { entries.push_back(e); });
+        ListFolderTree(session_->Browse(), [&](const ListedEntry& e) { entries.push_back(e); });
         return entries;
     }
 
@@ -292,10 +292,10 @@ TEST(FatFixtures, ProfessionalSearchFindsBothVolumesOfADisk) {
     ASSERT_EQ(volumes.size(), 2u);
     Lister lister(FixturePath("fat32-two.img"));
     RecoverySession& s = lister.Session();
-    s.Fat.Search.SearchMode = 2;
-    s.Selected.fileSystem = "FAT32";
-    s.Fat.Search.RangeStart = 0;
-    s.Fat.Search.RangeEnd = s.Reader.DeviceSectors(s.Device());
+    s.Search.Mode = SearchMode::Professional;
+    s.Selected.fileSystem = FileSystemKind::Fat32;
+    s.Search.RangeStart = 0;
+    s.Search.RangeEnd = s.Reader.DeviceSectors(s.Device());
     SilentProgress progress;
     const FatScanResult r = FatScanThread(s, progress);
     ASSERT_EQ(r.fileSystems, 2u);
@@ -327,9 +327,9 @@ TEST(FatFixtures, ProfessionalLocatesTheFatsOfAFileSystemWithoutBootSector) {
     BootRow row; // what a pair of folders gives: no FAT positions
     row.spc = 1;
     row.cluster0Start = v.first + reserved + 2 * spf - 2;
-    row.partType = "FAT32";
+    row.partType = FileSystemKind::Fat32;
     s.Tables.BootTable2.Append(row);
-    ASSERT_TRUE(LocateFats(s, 0));
+    ASSERT_TRUE(LocateFats(s.Reader, s.Device(), s.Tables.BootTable2[0]));
     EXPECT_EQ(s.Tables.BootTable2[0].firstFat, v.first + reserved);
     EXPECT_EQ(s.Tables.BootTable2[0].secondFat, v.first + reserved + spf);
     EXPECT_EQ(s.Tables.BootTable2[0].spf, spf);

@@ -117,7 +117,7 @@ public:
 // at 5 (4 sectors), cluster 2 at sector 9, one sector per cluster.
 inline CurrentVolume SmallFat16() {
     CurrentVolume v;
-    v.FileSystem = "FAT16";
+    v.FileSystem = FileSystemKind::Fat16;
     v.SPF = 2;
     v.SPC = 1;
     v.RootSectors = 4;

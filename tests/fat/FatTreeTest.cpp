@@ -1,9 +1,9 @@
 #include "engine/fat/FatTree.h"
+#include "engine/browse/FolderBrowser.h"
+#include "engine/browse/FolderTreeListing.h"
 #include "engine/fat/FatListText.h"
-#include "engine/fat/FatScan.h"
-#include "engine/fat/FatTreeListing.h"
-#include "engine/fat/FolderBrowser.h"
 #include "engine/fat/LostDirSearch.h"
+#include "engine/scan/FatScan.h"
 #include "tests/fat/FatTestDisk.h"
 
 #include <gtest/gtest.h>
@@ -41,12 +41,12 @@ void BuildVolume(FatTestDisk& d) {
 }
 
 void Prepare(RecoverySession& s) {
-    s.Selected.fileSystem = "FAT16";
+    s.Selected.fileSystem = FileSystemKind::Fat16;
     test::SmallFat16().ToParams(s.Volume);
     SetFileListColumns(s.Tables.MainList);
-    s.Fat.Search.SearchMode = 1;
-    s.Fat.Search.RangeEnd = 64;
-    s.Fat.Volume = test::SmallFat16();
+    s.Search.Mode = SearchMode::Standard;
+    s.Search.RangeEnd = 64;
+    s.Current = test::SmallFat16();
 }
 
 std::vector<std::string> ChildTexts(const TreeModel& tree, TreeModel::Item item) {
@@ -72,7 +72,7 @@ TEST(LostDirSearch, StandardAcceptsOnlyFoldersAtTheirOwnCluster) {
     RecoverySession& s = d.Session();
     Prepare(s);
     test::RecordingProgress progress;
-    LostDirSearch(s, progress);
+    LostDirSearch(s, s, s.Tables.EntryTable, progress);
     const EntryTableT& t = s.Tables.EntryTable;
     ASSERT_EQ(t.RowCount(), 6u); // Lost and clusters 2..6
     EXPECT_EQ(t.Cell(0, 0), "Lost");
@@ -106,10 +106,10 @@ TEST(LostDirSearch, ProfessionalRecordsEveryFolderStartAndBootSector) {
     d.disk.Signature(40);
     RecoverySession& s = d.Session();
     Prepare(s);
-    s.Fat.Search.RangeStart = 0;
-    s.Fat.Search.RangeEnd = 50; // groups of 16: sectors up to 63 are examined
+    s.Search.RangeStart = 0;
+    s.Search.RangeEnd = 50; // groups of 16: sectors up to 63 are examined
     test::RecordingProgress progress;
-    LostDirSearchPro(s, progress);
+    LostDirSearchPro(s, s.Search, s.Tables, progress);
     const LostDirTableT& dirs = s.Tables.LostDirTable;
     ASSERT_EQ(dirs.RowCount(), 6u); // the misplaced one at 15 included
     EXPECT_EQ(dirs.Cell(5, 0), "15");
@@ -125,7 +125,7 @@ TEST(LostDirSearch, ProfessionalRecordsEveryFolderStartAndBootSector) {
     EXPECT_EQ(b.firstFat, 72u);
     EXPECT_EQ(b.secondFat, 172u);
     EXPECT_EQ(b.totalSectors, 1040u);
-    EXPECT_EQ(b.partType, "FAT32");
+    EXPECT_EQ(b.partType, FileSystemKind::Fat32);
 }
 
 TEST(FatTree, BuildsNamedTreeWithLostAndDeletedFolders) {
@@ -134,14 +134,15 @@ TEST(FatTree, BuildsNamedTreeWithLostAndDeletedFolders) {
     RecoverySession& s = d.Session();
     Prepare(s);
     test::RecordingProgress progress;
-    LostDirSearch(s, progress);
+    LostDirSearch(s, s, s.Tables.EntryTable, progress);
     MarkOrphans(s.Tables.EntryTable, progress, kFatRootNumber);
     EXPECT_EQ(s.Tables.EntryTable.Cell(5, 3), "268435455");
-    EXPECT_EQ(BuildFatTree(s, progress), 1);
+    EXPECT_EQ(BuildFatTree(s.FatView(), s, s.Tables.EntryTable, s.Selected.fileSystem, progress),
+              1);
     EXPECT_EQ(s.Tables.EntryTable.RowCount(), 0u);
 
     const TreeModel& tree = s.FolderTree;
-    const TreeModel::Item root = s.Fat.RootItem;
+    const TreeModel::Item root = s.RootItem;
     EXPECT_EQ(tree.At(root).text, "Root");
     EXPECT_EQ(tree.At(root).image, kRootImage);
     EXPECT_EQ(ChildTexts(tree, root), (std::vector<std::string>{"Lost", "DOCS", "_LD"}));
@@ -149,7 +150,7 @@ TEST(FatTree, BuildsNamedTreeWithLostAndDeletedFolders) {
     EXPECT_EQ(ChildTexts(tree, docs), (std::vector<std::string>{"Sub Folder Long"}));
     EXPECT_EQ(ChildTexts(tree, Child(tree, root, "_LD")), (std::vector<std::string>{"INNER"}));
     EXPECT_EQ(ChildTexts(tree, Child(tree, root, "Lost")), (std::vector<std::string>{"Dir5"}));
-    for (const TreeFolder& f : s.Fat.TreeFolders) {
+    for (const TreeFolder& f : s.TreeFolders) {
         EXPECT_TRUE(f.loaded) << f.name;
         EXPECT_EQ(tree.At(f.item).checkState, TreeModel::kUnchecked);
         EXPECT_EQ(tree.At(f.item).image, kFolderImage);
@@ -166,7 +167,7 @@ TEST(FatTree, BuildsNamedTreeWithLostAndDeletedFolders) {
     // Opening the deleted folder lists its sub-folder as deleted and marks it.
     const TreeModel::Item old = Child(tree, root, "_LD");
     s.Tables.MainList.DeleteAll();
-    const FolderListFill fill = FillFolderList(s, old);
+    const FolderListFill fill = FillFolderList(s.Browse(), old);
     ASSERT_EQ(fill.folderRows, 1u);
     ASSERT_EQ(fill.fileRows, 1u);
     EXPECT_EQ(s.Tables.MainList.Cell(0, 0), "INNER");
@@ -175,12 +176,12 @@ TEST(FatTree, BuildsNamedTreeWithLostAndDeletedFolders) {
     EXPECT_EQ(s.Tables.MainList.Cell(0, 6), "3");
     EXPECT_EQ(s.Tables.MainList.Cell(1, 0), "KEEP.TXT");
     EXPECT_EQ(s.Tables.MainList.Cell(1, 1), "Deleted Text file");
-    const std::size_t inner = s.Fat.TreeFolders.FirstWithItem(Child(tree, old, "INNER"));
-    EXPECT_TRUE(s.Fat.TreeFolders[inner].deleted);
+    const std::size_t inner = s.TreeFolders.FirstWithItem(Child(tree, old, "INNER"));
+    EXPECT_TRUE(s.TreeFolders[inner].deleted);
 
     // The root lists its folders (Lost among them) and its files.
     s.Tables.MainList.DeleteAll();
-    const FolderListFill top = FillFolderList(s, root, true);
+    const FolderListFill top = FillFolderList(s.Browse(), root, true);
     EXPECT_EQ(top.folderRows, 3u);
     EXPECT_EQ(s.Tables.MainList.Cell(1, 1), "Folder");
     EXPECT_EQ(s.Tables.MainList.Cell(1, 3), "19-Mar-2024");
@@ -189,7 +190,7 @@ TEST(FatTree, BuildsNamedTreeWithLostAndDeletedFolders) {
     EXPECT_EQ(top.fileRows, 1u);
     // Lost has no directory of its own: no files.
     s.Tables.MainList.DeleteAll();
-    EXPECT_EQ(FillFolderList(s, Child(tree, root, "Lost")).fileRows, 0u);
+    EXPECT_EQ(FillFolderList(s.Browse(), Child(tree, root, "Lost")).fileRows, 0u);
 }
 
 TEST(FatTree, AFolderIsReadOnceHoweverOftenItIsExpanded) {
@@ -198,19 +199,19 @@ TEST(FatTree, AFolderIsReadOnceHoweverOftenItIsExpanded) {
     RecoverySession& s = d.Session();
     Prepare(s);
     test::RecordingProgress progress;
-    LostDirSearch(s, progress);
+    LostDirSearch(s, s, s.Tables.EntryTable, progress);
     MarkOrphans(s.Tables.EntryTable, progress, kFatRootNumber);
-    BuildFatTree(s, progress);
-    const TreeModel::Item docs = Child(s.FolderTree, s.Fat.RootItem, "DOCS");
+    BuildFatTree(s.FatView(), s, s.Tables.EntryTable, s.Selected.fileSystem, progress);
+    const TreeModel::Item docs = Child(s.FolderTree, s.RootItem, "DOCS");
     const TreeModel::Item sub = Child(s.FolderTree, docs, "Sub Folder Long");
     s.FolderTree.SetText(sub, "renamed by hand");
-    OnItemExpanding(s, docs, true);
-    OnItemExpanding(s, docs, false);
-    OnItemExpanding(s, docs, true);
+    OnItemExpanding(s.Browse(), docs, true);
+    OnItemExpanding(s.Browse(), docs, false);
+    OnItemExpanding(s.Browse(), docs, true);
     EXPECT_EQ(s.FolderTree.At(sub).text, "renamed by hand");
-    EXPECT_EQ(ItemPath(s.FolderTree, s.Fat.RootItem, sub), "DOCS\\renamed by hand");
-    EXPECT_EQ(ItemPath(s.FolderTree, s.Fat.RootItem, docs), "DOCS");
-    EXPECT_EQ(ItemPath(s.FolderTree, s.Fat.RootItem, s.Fat.RootItem), "");
+    EXPECT_EQ(ItemPath(s.FolderTree, s.RootItem, sub), "DOCS\\renamed by hand");
+    EXPECT_EQ(ItemPath(s.FolderTree, s.RootItem, docs), "DOCS");
+    EXPECT_EQ(ItemPath(s.FolderTree, s.RootItem, s.RootItem), "");
 }
 
 // Rows straight into EntryTable: rings, self-parents and repeated numbers.
@@ -226,7 +227,7 @@ EntryRow Folder(std::string name, std::uint32_t self, std::uint32_t parent) {
 
 std::map<std::string, std::vector<std::string>> Shape(RecoverySession& s) {
     std::map<std::string, std::vector<std::string>> shape;
-    ListFolderTree(s, [&](const ListedEntry& e) {
+    ListFolderTree(s.Browse(), [&](const ListedEntry& e) {
         if (!e.folder) {
             return;
         }
@@ -257,7 +258,7 @@ TEST(FatTree, RingsSelfParentsAndRepeatsEnd) {
     MarkOrphans(t, progress, kFatRootNumber);
     EXPECT_EQ(t[1].parent, 11u) << "a ring's parents exist: they are not orphans";
     EXPECT_EQ(t[7].parent, kLostFolderNumber);
-    BuildFatTree(s, progress);
+    BuildFatTree(s.FatView(), s, s.Tables.EntryTable, s.Selected.fileSystem, progress);
 
     const auto shape = Shape(s);
     EXPECT_EQ(shape.at(""), (std::vector<std::string>{"Lost", "D", "E"}));
@@ -276,8 +277,8 @@ TEST(FatTree, OnlyTheLostRowGivesRootWithLost) {
     s.Tables.EntryTable.Append(Folder("Lost", kLostFolderNumber, 0));
     test::RecordingProgress progress;
     MarkOrphans(s.Tables.EntryTable, progress, kFatRootNumber);
-    BuildFatTree(s, progress);
-    EXPECT_EQ(ChildTexts(s.FolderTree, s.Fat.RootItem), (std::vector<std::string>{"Lost"}));
+    BuildFatTree(s.FatView(), s, s.Tables.EntryTable, s.Selected.fileSystem, progress);
+    EXPECT_EQ(ChildTexts(s.FolderTree, s.RootItem), (std::vector<std::string>{"Lost"}));
 }
 
 TEST(FolderTree, ThreeStateChecks) {
@@ -332,7 +333,7 @@ TEST(FatScan, AStoppedSearchStillBuildsTheTree) {
     BuildVolume(d);
     RecoverySession& s = d.Session();
     Prepare(s);
-    s.Fat.Search.VolumeParamsFilled = true;
+    s.Search.VolumeParamsFilled = true;
     std::stop_source source;
     StopAfter sink(source, 1); // once DOCS is found
     const FatScanResult r = FatScanThread(s, sink, source.get_token());
@@ -342,24 +343,24 @@ TEST(FatScan, AStoppedSearchStillBuildsTheTree) {
     ScanWorker idle;
     const FatScanResult end = StopFatSearch(s, sink, idle);
     EXPECT_TRUE(end.treeBuilt);
-    EXPECT_EQ(ChildTexts(s.FolderTree, s.Fat.RootItem), (std::vector<std::string>{"Lost", "DOCS"}));
+    EXPECT_EQ(ChildTexts(s.FolderTree, s.RootItem), (std::vector<std::string>{"Lost", "DOCS"}));
     EXPECT_EQ(s.Tables.MainList.ColumnCount(), 8u);
 }
 
 TEST(FatScan, ParametersThatCannotBeCalculatedAreSaidAndTheSearchGoesOn) {
     FatTestDisk d(64); // nothing on it
     RecoverySession& s = d.Session();
-    s.Selected.fileSystem = "FAT16";
+    s.Selected.fileSystem = FileSystemKind::Fat16;
     s.Selected.lastSector = 63;
-    s.Fat.Search.SearchMode = 1;
-    s.Fat.Search.RangeEnd = 64;
+    s.Search.Mode = SearchMode::Standard;
+    s.Search.RangeEnd = 64;
     test::RecordingProgress progress;
     const FatScanResult r = FatScanThread(s, progress);
     ASSERT_EQ(d.questions.messages.size(), 1u);
     EXPECT_NE(d.questions.messages[0].find("Unable to calculate partition parameters"),
               std::string::npos);
     EXPECT_TRUE(r.treeBuilt);
-    EXPECT_EQ(ChildTexts(s.FolderTree, s.Fat.RootItem), (std::vector<std::string>{"Lost"}));
+    EXPECT_EQ(ChildTexts(s.FolderTree, s.RootItem), (std::vector<std::string>{"Lost"}));
     EXPECT_EQ(progress.hints.back(),
               "To save items, please select and press save button or right click on right hand "
               "pane.");
@@ -370,7 +371,7 @@ TEST(FatScan, WorkerRunsAndStops) {
     BuildVolume(d);
     RecoverySession& s = d.Session();
     Prepare(s);
-    s.Fat.Search.VolumeParamsFilled = true;
+    s.Search.VolumeParamsFilled = true;
     SilentProgress progress;
     ScanWorker worker;
     FatScanResult result;
@@ -378,7 +379,7 @@ TEST(FatScan, WorkerRunsAndStops) {
     worker.Wait();
     EXPECT_TRUE(result.treeBuilt);
     EXPECT_FALSE(worker.Running());
-    EXPECT_EQ(ChildTexts(s.FolderTree, s.Fat.RootItem),
+    EXPECT_EQ(ChildTexts(s.FolderTree, s.RootItem),
               (std::vector<std::string>{"Lost", "DOCS", "_LD"}));
 }
 

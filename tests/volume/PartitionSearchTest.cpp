@@ -49,7 +49,8 @@ struct Search {
         std::vector<Found> out;
         const DiskPartitions& d = table.at(0);
         for (std::uint32_t i = 0; i < d.count; ++i) {
-            out.push_back({d.partitions[i].firstSector, d.partitions[i].fileSystem,
+            out.push_back({d.partitions[i].firstSector,
+                           std::string(FileSystemName(d.partitions[i].fileSystem)),
                            d.partitions[i].endSector});
         }
         return out;
@@ -205,8 +206,8 @@ TEST_P(FixtureSearchTest, FindsEveryPartitionTheImageWasMadeWith) {
     // partition presets the combo and the range.
     ASSERT_EQ(s.Items().size(), c.expected.size());
     for (std::size_t i = 0; i < c.expected.size(); ++i) {
-        EXPECT_EQ(s.Items()[i],
-                  PartitionItemText(static_cast<std::uint32_t>(i + 1), c.expected[i].fileSystem));
+        EXPECT_EQ(s.Items()[i], PartitionItemText(static_cast<std::uint32_t>(i + 1),
+                                                  FileSystemFromName(c.expected[i].fileSystem)));
     }
     EXPECT_EQ(outcome.comboText, c.expected.front().fileSystem);
     EXPECT_EQ(outcome.range.start, c.expected.front().first);
@@ -362,19 +363,20 @@ TEST(PartitionSearchTest, FileSystemDecisionOrderAndRejects) {
             b[at + i] = static_cast<std::byte>(text[i]);
         }
     };
-    EXPECT_EQ(DecideSearchedBootSector(ByteView(b), 0).fileSystem, "");
+    EXPECT_EQ(FileSystemName(DecideSearchedBootSector(ByteView(b), 0).fileSystem), "");
     put(3, "NTFS");
-    EXPECT_EQ(DecideSearchedBootSector(ByteView(b), 0).fileSystem, "NTFS");
+    EXPECT_EQ(FileSystemName(DecideSearchedBootSector(ByteView(b), 0).fileSystem), "NTFS");
     put(0x39, "16");
-    EXPECT_EQ(DecideSearchedBootSector(ByteView(b), 0).fileSystem, "FAT16");
+    EXPECT_EQ(FileSystemName(DecideSearchedBootSector(ByteView(b), 0).fileSystem), "FAT16");
     put(0x55, "32");
-    EXPECT_EQ(DecideSearchedBootSector(ByteView(b), 0).fileSystem, "FAT32");
+    EXPECT_EQ(FileSystemName(DecideSearchedBootSector(ByteView(b), 0).fileSystem), "FAT32");
     put(0x36, "FAT12");
     put(0x55, "00");
-    EXPECT_EQ(DecideSearchedBootSector(ByteView(b), 0).fileSystem, "NTFS"); // FAT12 is not listed
+    EXPECT_EQ(FileSystemName(DecideSearchedBootSector(ByteView(b), 0).fileSystem),
+              "NTFS"); // FAT12 is not listed
     EXPECT_EQ(
         DecideSearchedBootSector(ByteView(std::span<const std::byte>(b).first(10)), 0).fileSystem,
-        "NTFS");
+        FileSystemKind::Ntfs);
 }
 
 TEST(PartitionSearchTest, NothingFoundLeavesAnEmptyListAndRangeZero) {

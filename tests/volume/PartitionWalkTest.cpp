@@ -82,7 +82,8 @@ TEST(PartitionWalkTest, DecisionTableByTypeAndBootSectorStrings) {
         for (std::size_t i = 0; c.text[i] != 0; ++i) {
             boot[c.offset + i] = static_cast<std::byte>(c.text[i]);
         }
-        EXPECT_EQ(DecidePartitionFileSystem(ByteView(boot), c.type, c.logical), c.expected)
+        EXPECT_EQ(FileSystemName(DecidePartitionFileSystem(ByteView(boot), c.type, c.logical)),
+                  c.expected)
             << "type " << int(c.type) << " text '" << c.text << "' logical " << c.logical;
     }
 }
@@ -232,9 +233,10 @@ TEST_P(FixtureWalkTest, MatchesManifestAndTheSleuthKit) {
         const PartitionInfo& p = disk.partitions[i];
         EXPECT_EQ(p.firstSector, expected["firstSector"].get<std::uint64_t>());
         EXPECT_EQ(p.endSector, expected["endSector"].get<std::uint64_t>());
-        EXPECT_EQ(p.fileSystem, expected["fileSystem"].get<std::string>());
+        EXPECT_EQ(FileSystemName(p.fileSystem), expected["fileSystem"].get<std::string>());
         EXPECT_EQ(tree.At(p.treeItem).text,
-                  PartitionItemText(i + 1, expected["fileSystem"].get<std::string>()));
+                  PartitionItemText(i + 1,
+                                    FileSystemFromName(expected["fileSystem"].get<std::string>())));
         ours.emplace_back(p.firstSector, p.endSector);
     }
     EXPECT_EQ(questions.badSectorAsks, 0);

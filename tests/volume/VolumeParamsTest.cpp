@@ -73,7 +73,7 @@ struct Disk {
 
     SelectedPartition Partition(const std::string& fs, std::uint64_t first, std::uint64_t last) {
         SelectedPartition p;
-        p.fileSystem = fs;
+        p.fileSystem = FileSystemFromName(fs);
         p.firstSector = first;
         p.lastSector = last;
         return p;

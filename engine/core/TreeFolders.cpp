@@ -1,51 +1,8 @@
-#include "engine/fat/FatRecords.h"
+#include "engine/core/TreeFolders.h"
 
 #include <algorithm>
 
 namespace quorvane {
-
-CurrentVolume CurrentVolume::Floppy() {
-    CurrentVolume v;
-    v.FileSystem = "FAT12";
-    v.SPF = 9;
-    v.SPC = 1;
-    v.RootSectors = 14;
-    v.RootStart = 19;
-    v.ReserveSectors = 1;
-    v.Cluster0Start = 31;
-    v.FirstFAT = 1;
-    v.SecondFAT = 10;
-    return v;
-}
-
-CurrentVolume CurrentVolume::FromParams(const VolumeParams& p, const std::string& fileSystem) {
-    CurrentVolume v;
-    v.FileSystem = fileSystem;
-    v.SPF = p.sectorsPerFat;
-    v.SPC = p.sectorsPerCluster;
-    v.RootSectors = p.rootSectors;
-    v.RootStart = p.rootStart;
-    v.ReserveSectors = p.reservedSectors;
-    v.Cluster0Start = p.cluster0Start;
-    v.FirstFAT = p.firstFat;
-    v.SecondFAT = p.secondFat;
-    v.MftSector = p.mftSector;
-    v.MftMirrorSector = p.mftMirrorSector;
-    v.SectorsPerMftRecord = p.sectorsPerMftRecord;
-    v.SectorsPerIndexRecord = p.sectorsPerIndexRecord;
-    return v;
-}
-
-void CurrentVolume::ToParams(VolumeParams& p) const {
-    p.sectorsPerFat = SPF;
-    p.sectorsPerCluster = SPC;
-    p.rootSectors = RootSectors;
-    p.rootStart = RootStart;
-    p.reservedSectors = ReserveSectors;
-    p.cluster0Start = Cluster0Start;
-    p.firstFat = FirstFAT;
-    p.secondFat = SecondFAT;
-}
 
 namespace {
 std::uint64_t PairKey(std::uint32_t self, std::uint32_t parent) {

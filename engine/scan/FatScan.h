@@ -1,16 +1,13 @@
 #pragma once
 
 #include "engine/core/UserInterface.h"
+#include "engine/scan/ScanWorker.h"
+#include "engine/session/RecoverySession.h"
 
-#include <atomic>
 #include <cstdint>
-#include <functional>
 #include <stop_token>
-#include <thread>
 
 namespace quorvane {
-
-struct RecoverySession;
 
 // What a FAT search left for the wizard.
 struct FatScanResult {
@@ -30,22 +27,6 @@ FatScanResult FatScanThread(RecoverySession& session, ProgressSink& progress,
 // BootTable2): its folders, its FATs, the current volume and the tree.
 FatScanResult FatFileSystemThread(RecoverySession& session, ProgressSink& progress,
                                   std::uint32_t number);
-
-// One worker at a time, stopped cooperatively.
-class ScanWorker {
-public:
-    ~ScanWorker() { StopAndWait(); }
-    void Start(std::function<void(std::stop_token)> work);
-    bool Running() const { return running_.load(); }
-    // Blocks until the worker ended by itself.
-    void Wait();
-    // Asks the worker to stop at its next safe point and waits for it.
-    void StopAndWait();
-
-private:
-    std::jthread thread_;
-    std::atomic<bool> running_{false};
-};
 
 // The stop procedure's FAT paths: ends the running scan (its rows stay), then
 // builds the tree from what was found (Standard), or identifies the file

@@ -1,23 +1,20 @@
-#include "engine/fat/FatTreeListing.h"
+#include "engine/browse/FolderTreeListing.h"
 
 #include "engine/core/CellText.h"
-#include "engine/fat/FatListText.h"
-#include "engine/fat/FolderBrowser.h"
-#include "engine/session/RecoverySession.h"
 
 #include <utility>
 
 namespace quorvane {
 
-void ListFolderTree(RecoverySession& session,
+void ListFolderTree(const BrowseContext& browse,
                     const std::function<void(const ListedEntry&)>& visit) {
-    TreeModel& tree = session.FolderTree;
-    const TreeModel::Item root = session.Fat.RootItem;
+    TreeModel& tree = browse.folders.FolderTree;
+    const TreeModel::Item root = browse.folders.RootItem;
     if (!tree.Valid(root)) {
         return;
     }
-    TreeFolderList& folders = session.Fat.TreeFolders;
-    ListModel& list = session.Tables.MainList;
+    TreeFolderList& folders = browse.folders.TreeFolders;
+    ListModel& list = browse.list;
 
     struct Pending {
         TreeModel::Item item;
@@ -41,13 +38,13 @@ void ListFolderTree(RecoverySession& session,
                 folder.deleted = f.deleted;
                 folder.type = f.deleted ? "Deleted FOLDER" : "FOLDER";
                 folder.firstCluster = f.selfId;
-                folder.date = FatDateText(static_cast<std::uint16_t>(f.date));
-                folder.time = FatTimeText(static_cast<std::uint16_t>(f.time));
+                folder.date = browse.source.FolderDateText(f);
+                folder.time = browse.source.FolderTimeText(f);
             }
             visit(folder);
         }
         list.DeleteAll();
-        const FolderListFill fill = FillFolderList(session, current.item);
+        const FolderListFill fill = FillFolderList(browse, current.item);
         for (std::size_t r = fill.folderRows; r < list.RowCount(); ++r) {
             ListedEntry file;
             file.path = current.path;

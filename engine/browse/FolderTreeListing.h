@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/browse/FolderBrowser.h"
 #include "engine/core/TreeModel.h"
 
 #include <cstdint>
@@ -8,8 +9,6 @@
 #include <vector>
 
 namespace quorvane {
-
-struct RecoverySession;
 
 // One folder or file of the whole folder tree, as opening every folder shows it.
 struct ListedEntry {
@@ -25,8 +24,9 @@ struct ListedEntry {
 };
 
 // Walks the folder tree from "Root" depth first, opening every folder as a
-// click does (MainList is filled for each and left with the last one), and
+// click does (the list is filled for each and left with the last one), and
 // gives each folder followed by its files, then its sub-folders.
-void ListFolderTree(RecoverySession& session, const std::function<void(const ListedEntry&)>& visit);
+void ListFolderTree(const BrowseContext& browse,
+                    const std::function<void(const ListedEntry&)>& visit);
 
 } // namespace quorvane

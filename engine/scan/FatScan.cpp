@@ -1,11 +1,10 @@
-#include "engine/fat/FatScan.h"
+#include "engine/scan/FatScan.h"
 
 #include "engine/core/CellText.h"
 #include "engine/fat/FatFileSystems.h"
 #include "engine/fat/FatListText.h"
 #include "engine/fat/FatTree.h"
 #include "engine/fat/LostDirSearch.h"
-#include "engine/session/RecoverySession.h"
 #include "engine/volume/VolumeCalculation.h"
 
 namespace quorvane {
@@ -23,12 +22,27 @@ void Step(ProgressSink& progress, std::string_view text) {
     progress.SetStatus(text);
 }
 
+// The first sector after the selected partition; 0 when it was not set.
+std::uint64_t SelectedEnd(const SelectedPartition& p) {
+    return p.lastSector > p.firstSector ? p.lastSector + 1 : 0;
+}
+
+// The current volume of a Standard search, from the partition's parameters.
+CurrentVolume StandardVolume(const RecoverySession& session) {
+    if (session.Selected.fileSystem == FileSystemKind::Fat12) {
+        return CurrentVolume::Floppy();
+    }
+    return CurrentVolume::FromParams(session.Volume, session.Selected.fileSystem,
+                                     SelectedEnd(session.Selected));
+}
+
 // The end of a Standard search: the tree from EntryTable and an empty file list.
 void FinishStandard(RecoverySession& session, ProgressSink& progress) {
     Step(progress, kSearching);
     MarkOrphans(session.Tables.EntryTable, progress, kFatRootNumber);
     Step(progress, kStoring);
-    BuildFatTree(session, progress);
+    BuildFatTree(session.FatView(), session, session.Tables.EntryTable, session.Selected.fileSystem,
+                 progress);
     session.Tables.EntryTable.DeleteAll();
     session.Tables.EntryTable2.DeleteAll();
     session.Tables.LostDirTable.DeleteAll();
@@ -41,17 +55,18 @@ void SummaryRows(RecoverySession& session) {
     ListModel& list = session.Tables.MainList;
     const BootRow& first = session.Tables.BootTable2[0];
     list.AppendRow("File System - 1");
-    list.AppendRow("Partition Type : " + first.partType);
+    list.AppendRow("Partition Type : " + std::string(FileSystemName(first.partType)));
     list.AppendRow("File System Start : " + Decimal(first.cluster0Start));
     list.AppendRow("Sectors Per Clusters : " + Decimal(first.spc));
-    session.Fat.Search.ChosenFileSystem = 1;
-    session.Fat.Search.ChosenFileSystemType = first.partType;
+    session.Search.ChosenFileSystem = 1;
+    session.Search.ChosenFileSystemType = first.partType;
 }
 
 // Identification after a Professional search, up to the choice of a file system.
 FatScanResult FinishProfessional(RecoverySession& session, ProgressSink& progress) {
     FatScanResult result;
-    result.fileSystems = IdentifyFatFileSystems(session, progress);
+    result.fileSystems =
+        IdentifyFatFileSystems(session.Tables, session.Selected.fileSystem, progress);
     if (result.fileSystems == 0) {
         progress.SetHint("Please click on back button.");
         session.Questions.ShowMessage("No file system could be identified", "Quorvane",
@@ -59,7 +74,7 @@ FatScanResult FinishProfessional(RecoverySession& session, ProgressSink& progres
         progress.SetHint(
             "No file system could be identified, Press back button and restart the process.");
     }
-    AddFileSystemItems(session);
+    AddFileSystemItems(session.Fat, session.Tables.BootTable2);
     session.Tables.MainList.DeleteAll();
     result.nextEnabled = result.fileSystems > 0;
     progress.ShowProgress(false);
@@ -77,30 +92,31 @@ FatScanResult FatScanThread(RecoverySession& session, ProgressSink& progress,
     session.Fat.Cache.Clear();
     session.Tables.EntryTable.DeleteAll();
     session.Tables.EntryTable2.DeleteAll();
-    const std::string type = session.Selected.fileSystem;
-    const int mode = session.Fat.Search.SearchMode;
+    const FileSystemKind type = session.Selected.fileSystem;
+    const SearchMode mode = session.Search.Mode;
+    const bool fat16or32 = type == FileSystemKind::Fat16 || type == FileSystemKind::Fat32;
     progress.ShowProgress(true);
 
-    if (mode == 1 && type == "FAT12") {
+    if (mode == SearchMode::Standard && type == FileSystemKind::Fat12) {
         // The floppy's geometry is fixed; the search needs it to find the
         // data area, so it is set before the search as well as after.
-        session.Fat.Volume = CurrentVolume::Floppy();
-        session.Fat.Volume.ToParams(session.Volume);
-        if (session.Fat.Search.RangeEnd == 0) {
-            session.Fat.Search.RangeEnd = 2880;
+        session.Current = CurrentVolume::Floppy();
+        session.Current.ToParams(session.Volume);
+        if (session.Search.RangeEnd == 0) {
+            session.Search.RangeEnd = 2880;
         }
-        LostDirSearch(session, progress, stop);
+        LostDirSearch(session, session, session.Tables.EntryTable, progress, stop);
         if (stop.stop_requested()) {
             result.stopped = true;
             return result;
         }
-        session.Fat.Volume = CurrentVolume::Floppy();
-        session.Fat.Volume.ToParams(session.Volume);
-        session.Selected.fileSystem = "FAT12";
+        session.Current = CurrentVolume::Floppy();
+        session.Current.ToParams(session.Volume);
+        session.Selected.fileSystem = FileSystemKind::Fat12;
         FinishStandard(session, progress);
         result.treeBuilt = true;
-    } else if (mode == 1 && (type == "FAT16" || type == "FAT32")) {
-        if (!session.Fat.Search.VolumeParamsFilled) {
+    } else if (mode == SearchMode::Standard && fat16or32) {
+        if (!session.Search.VolumeParamsFilled) {
             if (!CalculateVolume(session.Reader, session.Device(), session.Selected, session.Volume,
                                  progress, stop)) {
                 if (stop.stop_requested()) {
@@ -111,16 +127,16 @@ FatScanResult FatScanThread(RecoverySession& session, ProgressSink& progress,
                                               "Quorvane", MessageIcon::Error, MessageButtons::Ok);
             }
         }
-        LostDirSearch(session, progress, stop);
+        LostDirSearch(session, session, session.Tables.EntryTable, progress, stop);
         if (stop.stop_requested()) {
             result.stopped = true;
             return result;
         }
-        session.Fat.Volume = CurrentVolume::FromParams(session.Volume, type);
+        session.Current = StandardVolume(session);
         FinishStandard(session, progress);
         result.treeBuilt = true;
-    } else if (mode == 2 && (type == "FAT16" || type == "FAT32")) {
-        LostDirSearchPro(session, progress, stop);
+    } else if (mode == SearchMode::Professional && fat16or32) {
+        LostDirSearchPro(session, session.Search, session.Tables, progress, stop);
         if (stop.stop_requested()) {
             result.stopped = true;
             return result;
@@ -170,32 +186,37 @@ FatScanResult FatFileSystemThread(RecoverySession& session, ProgressSink& progre
         table.Append(std::move(row));
     }
 
-    const std::size_t index = number - 1;
-    CurrentVolume& v = session.Fat.Volume;
-    v = CurrentVolume{};
-    v.Cluster0Start = systems[index].cluster0Start;
-    v.FileSystem = systems[index].partType;
-    if (systems[index].firstFat == 0) {
-        LocateFats(session, index);
+    BootRow& row = session.Tables.BootTable2[number - 1];
+    if (row.firstFat == 0) {
+        LocateFats(session.Reader, session.Device(), row);
     }
-    const BootRow& row = session.Tables.BootTable2[index];
+    CurrentVolume& v = session.Current;
+    v = CurrentVolume{};
+    v.Cluster0Start = row.cluster0Start;
+    v.FileSystem = row.partType;
     v.FirstFAT = row.firstFat;
     v.ReserveSectors = row.reserveSectors;
-    v.RootSectors = row.rootSectors == 0 && v.FileSystem == "FAT16" ? 32 : row.rootSectors;
+    v.RootSectors =
+        row.rootSectors == 0 && v.FileSystem == FileSystemKind::Fat16 ? 32 : row.rootSectors;
     v.RootStart = row.rootStart == 0 ? 2 : row.rootStart;
     v.SecondFAT = row.secondFat;
     v.SPC = row.spc;
     v.SPF = row.spf;
+    // A file system found by its boot sector knows its end; one found by a
+    // pair of folders does not, and only the disk bounds it.
+    v.SetEnd(row.totalSectors);
 
-    session.FolderTree.Clear();
-    session.Fat.TreeFolders.Clear();
-    session.Fat.RootItem = TreeModel::kNone;
+    session.ClearFolders();
     EnsureRootItem(session);
     progress.ShowProgress(true);
     Step(progress, kSearching);
     MarkOrphans(table, progress, kFatRootNumber);
     Step(progress, kStoring);
-    BuildFatTreeCurrent(session, progress);
+    // Only FAT16 and FAT32 have their root directory read here.
+    const bool fat16or32 =
+        v.FileSystem == FileSystemKind::Fat16 || v.FileSystem == FileSystemKind::Fat32;
+    BuildFatTree(session.FatView(), session, table, fat16or32 ? v.FileSystem : FileSystemKind::None,
+                 progress);
     EnsureRootItem(session);
 
     SetFileListColumns(session.Tables.MainList);
@@ -207,36 +228,12 @@ FatScanResult FatFileSystemThread(RecoverySession& session, ProgressSink& progre
     return result;
 }
 
-void ScanWorker::Start(std::function<void(std::stop_token)> work) {
-    StopAndWait();
-    running_ = true;
-    thread_ = std::jthread([this, work = std::move(work)](std::stop_token stop) {
-        work(stop);
-        running_ = false;
-    });
-}
-
-void ScanWorker::Wait() {
-    if (thread_.joinable()) {
-        thread_.join();
-    }
-}
-
-void ScanWorker::StopAndWait() {
-    if (thread_.joinable()) {
-        thread_.request_stop();
-        thread_.join();
-    }
-}
-
 FatScanResult StopFatSearch(RecoverySession& session, ProgressSink& progress, ScanWorker& worker) {
     progress.SetHint("Please wait..., This process will take few minutes");
     worker.StopAndWait();
-    const std::string type = session.Selected.fileSystem;
-    session.Fat.Volume =
-        type == "FAT12" ? CurrentVolume::Floppy() : CurrentVolume::FromParams(session.Volume, type);
+    session.Current = StandardVolume(session);
     FatScanResult result;
-    if (session.Fat.Search.SearchMode == 2) {
+    if (session.Search.Mode == SearchMode::Professional) {
         result = FinishProfessional(session, progress);
         if (result.fileSystems > 0) {
             progress.SetHint(kPressNext);

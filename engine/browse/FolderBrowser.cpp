@@ -1,23 +1,19 @@
-#include "engine/fat/FolderBrowser.h"
+#include "engine/browse/FolderBrowser.h"
 
 #include "engine/core/CellText.h"
-#include "engine/fat/FatChain.h"
-#include "engine/fat/FatDirectory.h"
-#include "engine/fat/FatListText.h"
-#include "engine/fat/FatTree.h"
-#include "engine/session/RecoverySession.h"
+#include "engine/core/FileEntry.h"
 
 #include <vector>
 
 namespace quorvane {
 
-FolderListFill FillFolderList(RecoverySession& session, TreeModel::Item item, bool enterSpelling) {
-    TreeFolderList& folders = session.Fat.TreeFolders;
-    ListModel& list = session.Tables.MainList;
-    const bool ntfs = session.Fat.Volume.FileSystem == "NTFS";
+FolderListFill FillFolderList(const BrowseContext& browse, TreeModel::Item item,
+                              bool enterSpelling) {
+    TreeFolderList& folders = browse.folders.TreeFolders;
+    ListModel& list = browse.list;
     FolderListFill fill;
 
-    std::uint32_t opened = ntfs ? kNtfsRootNumber : kFatRootNumber;
+    std::uint32_t opened = browse.source.RootNumber();
     bool openedDeleted = false;
     const std::size_t node = folders.FirstWithItem(item);
     if (node != TreeFolderList::npos) {
@@ -34,19 +30,18 @@ FolderListFill FillFolderList(RecoverySession& session, TreeModel::Item item, bo
             child.deleted = true;
         }
         const std::size_t row = list.InsertRow(list.RowCount(), child.name, kFolderImage);
-        list.SetCell(row, 1, deleted ? deletedText : folderText);
-        list.SetCell(row, 2, "0");
-        list.SetCell(row, 3, FatDateText(static_cast<std::uint16_t>(child.date)));
-        list.SetCell(row, 4, FatTimeText(static_cast<std::uint16_t>(child.time)));
-        list.SetCell(row, 5, Decimal(child.selfId));
-        list.SetCell(row, 6, Decimal(child.parentId));
-        list.SetCell(row, 7, Decimal(child.item));
+        list.SetCell(row, filelist::kType, deleted ? deletedText : folderText);
+        list.SetCell(row, filelist::kSize, "0");
+        list.SetCell(row, filelist::kDate, browse.source.FolderDateText(child));
+        list.SetCell(row, filelist::kTime, browse.source.FolderTimeText(child));
+        list.SetCell(row, filelist::kDebug1, Decimal(child.selfId));
+        list.SetCell(row, filelist::kDebug2, Decimal(child.parentId));
+        list.SetCell(row, filelist::kDebug3, Decimal(child.item));
         ++fill.folderRows;
     });
-    // The NTFS listing of files belongs to the NTFS engine; FAT files are read
-    // here, except for a folder whose content cannot be read ("Lost").
-    if (!ntfs && opened != kLostFolderNumber) {
-        fill.fileRows = ListFatDirectory(session, list, list.RowCount(), opened, openedDeleted);
+    // A folder whose content cannot be read ("Lost") has no files to list.
+    if (opened != kLostFolderNumber) {
+        fill.fileRows = browse.source.ListFiles(list, opened, openedDeleted);
     }
     return fill;
 }
@@ -104,35 +99,20 @@ void ToggleCheck(TreeModel& tree, TreeModel::Item item) {
     }
 }
 
-void LoadFolderOnce(RecoverySession& session, TreeModel::Item item) {
-    TreeFolderList& folders = session.Fat.TreeFolders;
+void LoadFolderOnce(const BrowseContext& browse, TreeModel::Item item) {
+    TreeFolderList& folders = browse.folders.TreeFolders;
     const std::size_t n = folders.FirstWithItem(item);
-    if (n != TreeFolderList::npos) {
-        if (folders[n].selfId == kLostFolderNumber) {
-            folders[n].loaded = true;
-            return;
-        }
-        if (folders[n].loaded) {
-            return;
-        }
-        folders[n].loaded = true;
-        const std::uint32_t self = folders[n].selfId;
-        const DirectorySectors order = FolderSectors(session, self);
-        const PreviousSector previous = order.Previous();
-        for (const std::uint64_t sector : order.Sectors()) {
-            if (!RelabelWithLongNames(session, sector, self, item, previous)) {
-                break;
-            }
-        }
+    if (n != TreeFolderList::npos && StartLoading(folders[n])) {
+        browse.source.LoadFolder(browse.folders, n);
     }
 }
 
-void OnItemExpanding(RecoverySession& session, TreeModel::Item item, bool expanding) {
-    TreeModel& tree = session.FolderTree;
+void OnItemExpanding(const BrowseContext& browse, TreeModel::Item item, bool expanding) {
+    TreeModel& tree = browse.folders.FolderTree;
     if (!tree.Valid(item)) {
         return;
     }
-    if (!expanding && item != session.Fat.RootItem &&
+    if (!expanding && item != browse.folders.RootItem &&
         tree.At(item).text.rfind("Partition", 0) != 0) {
         tree.SetImage(item, kFolderImage, kFolderImage);
     }
@@ -140,7 +120,7 @@ void OnItemExpanding(RecoverySession& session, TreeModel::Item item, bool expand
         return; // top-level items stop here
     }
     if (expanding) {
-        LoadFolderOnce(session, item);
+        LoadFolderOnce(browse, item);
         tree.Expand(item);
     } else {
         tree.At(item).expanded = false;

@@ -1,0 +1,24 @@
+#pragma once
+
+#include "engine/core/FileSystemKind.h"
+
+#include <cstdint>
+
+namespace quorvane {
+
+// The wizard's search modes, with the numbers the wizard gives them.
+enum class SearchMode : int { None = -1, Standard = 1, Professional = 2, RawRecovery = 3 };
+
+// What the wizard decides before a search starts (FAT, NTFS or raw).
+struct SearchInputs {
+    SearchMode Mode = SearchMode::None;
+    std::uint64_t RangeStart = 0;    // first sector of the search range
+    std::uint64_t RangeEnd = 0;      // first sector after the search range
+    bool VolumeParamsFilled = false; // the validation filled VolumeParams
+    bool Floppy = false;             // the disk is the 1.44 MB floppy
+    // Professional: the file system chosen, a 1-based row of BootTable2, and its type.
+    std::uint32_t ChosenFileSystem = 0;
+    FileSystemKind ChosenFileSystemType = FileSystemKind::None;
+};
+
+} // namespace quorvane
