@@ -8,10 +8,16 @@ function(quorvane_target_options target)
   target_include_directories(${target} PUBLIC ${PROJECT_SOURCE_DIR})
 endfunction()
 
-# Engine libraries: plain C++ and platform/ only.
+include(${CMAKE_CURRENT_LIST_DIR}/Layers.cmake)
+
+# Engine libraries: plain C++ and platform/ only. Each is the layer of its
+# folder: it may include only its own folder and those of the libraries it
+# links (see cmake/Layers.cmake).
 function(quorvane_engine_library name)
   cmake_parse_arguments(ARG "" "" "SOURCES;DEPS" ${ARGN})
   add_library(${name} STATIC ${ARG_SOURCES})
   quorvane_target_options(${name})
   target_link_libraries(${name} PUBLIC ${ARG_DEPS})
+  file(RELATIVE_PATH folder ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR})
+  quorvane_layer(${name} ${folder})
 endfunction()
