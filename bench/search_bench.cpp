@@ -36,7 +36,8 @@ int main(int argc, char** argv) {
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("%.6f", seconds);
     for (std::uint32_t i = 0; i < table[0].count; ++i) {
-        std::printf(" %s@%llu", table[0].partitions[i].fileSystem.c_str(),
+        std::printf(" %s@%llu",
+                    std::string(FileSystemName(table[0].partitions[i].fileSystem)).c_str(),
                     static_cast<unsigned long long>(table[0].partitions[i].firstSector));
     }
     std::printf("\n");
