@@ -89,9 +89,6 @@ std::optional<std::u16string> ReadLongName(SectorReader& reader, const std::stri
                                            std::size_t entryOffset, std::uint64_t sector,
                                            const PreviousSector& previous = {});
 
-// UTF-16 (valid, as IsValidLongName accepts it) to UTF-8.
-std::string Utf16ToUtf8(std::u16string_view text);
-
 // Every named entry of a folder of the current volume, files and sub-folders,
 // in directory order. dirCluster 0 is the root folder. A 0x00 first byte ends
 // the sector in the fixed root region, and the whole folder in a cluster chain
