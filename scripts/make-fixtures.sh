@@ -8,7 +8,8 @@
 # (with sizes and SHA-256), the deletions and any damage applied afterwards.
 #
 # Requirements: root (ntfs-3g needs FUSE), python3, xz, GNU tar, and the
-# Debian packages fdisk, dosfstools, mtools, ntfs-3g. faketime is optional:
+# Debian packages fdisk, dosfstools, mtools, ntfs-3g (and sleuthkit for the
+# ntfs group, which checks each volume with fls). faketime is optional:
 # with it all timestamps are pinned to FIXED_TIME and re-runs produce
 # byte-identical images; without it the images are equivalent but the
 # directory-entry / MFT timestamps differ from run to run.
@@ -324,24 +325,26 @@ note_fat_volume() {
         totalSectors="$total"
 }
 
-# ntfs_volume PARTNO FIRST SECTORS SERIAL LABEL TAG [CLUSTER_BYTES]
-# Builds the NTFS volume in a standalone file (mkntfs, then ntfs-3g mounted
-# through FUSE to write the tree) and copies it into the image with dd.
-ntfs_volume() {
-    local part=$1 first=$2 sectors=$3 serial=$4 label=$5 tag=$6 cluster=${7:-}
-    local vol=$WORK/ntfs-$IMG_NAME-$part.vol
+# ntfs_format VOLFILE FIRST SECTORS SERIAL LABEL [CLUSTER_BYTES]
+# Makes an NTFS volume in a standalone file (the volume is copied into the
+# image by ntfs_place once it is filled).
+ntfs_format() {
+    local vol=$1 first=$2 sectors=$3 serial=$4 label=$5 cluster=${6:-}
     local opts=(-Q -q -F -p "$first" -H 255 -S 63 -L "$label")
     [[ -n $cluster ]] && opts+=(-c "$cluster")
     truncate -s $(( sectors * 512 )) "$vol"
     quiet ft mkntfs "${opts[@]}" "$vol"
     quiet ntfslabel --new-serial="$serial" "$vol"
+}
 
-    stage_tree "$tag"
-    NTFS_MNT=$WORK/mnt-$IMG_NAME-$part
+# ntfs_mount VOLFILE [NTFS3G_OPTIONS]: mounts the volume at NTFS_MNT through FUSE.
+ntfs_mount() {
+    local vol=$1 extra=${2:-}
+    NTFS_MNT=$WORK/mnt-$(basename "$vol" .vol)
     mkdir -p "$NTFS_MNT"
     # Foreground daemon, so that after umount we can wait for it to finish
     # writing the volume file (umount of a non-block FUSE mount is async).
-    ft ntfs-3g -o no_detach "$vol" "$NTFS_MNT" >"$WORK/ntfs-3g.log" 2>&1 &
+    ft ntfs-3g -o "no_detach${extra:+,$extra}" "$vol" "$NTFS_MNT" >"$WORK/ntfs-3g.log" 2>&1 &
     NTFS_PID=$!
     local i
     for (( i = 0; i < 200; i++ )); do
@@ -350,21 +353,20 @@ ntfs_volume() {
         sleep 0.05
     done
     mountpoint -q "$NTFS_MNT" || die "ntfs-3g mount timed out"
+}
 
-    local op path
-    while IFS=$'\t' read -r op path <&3; do
-        case $op in
-            mkdir) mkdir "$NTFS_MNT/$path" ;;
-            put)   cp "$STAGE/$path" "$NTFS_MNT/$path" ;;
-            del)   sync; rm "$NTFS_MNT/$path" ;;
-        esac
-    done 3<"$OPS"
+ntfs_unmount() {
     sync
     umount "$NTFS_MNT"
     wait "$NTFS_PID" || die "ntfs-3g exited with an error"
     NTFS_PID=""
     NTFS_MNT=""
+}
 
+# ntfs_place VOLFILE PARTNO FIRST SERIAL LABEL: copies the volume into the
+# image and records it in the manifest with the geometry of its boot sector.
+ntfs_place() {
+    local vol=$1 part=$2 first=$3 serial=$4 label=$5
     dd if="$vol" of="$IMG" bs=1M oflag=seek_bytes seek=$(( first * 512 )) conv=notrunc status=none
     rm -f "$vol"
 
@@ -381,6 +383,28 @@ ntfs_volume() {
         sectorsPerCluster="$spc" mftCluster="$mft" mftMirrCluster="$mirr" \
         clustersPerMftRecord="$cpr" clustersPerIndexRecord="$cpi" totalSectors="$total" \
         backupBootSector=$(( first + total ))
+}
+
+# ntfs_volume PARTNO FIRST SECTORS SERIAL LABEL TAG [CLUSTER_BYTES]
+# Builds the NTFS volume in a standalone file (mkntfs, then ntfs-3g mounted
+# through FUSE to write the tree) and copies it into the image with dd.
+ntfs_volume() {
+    local part=$1 first=$2 sectors=$3 serial=$4 label=$5 tag=$6 cluster=${7:-}
+    local vol=$WORK/ntfs-$IMG_NAME-$part.vol
+    ntfs_format "$vol" "$first" "$sectors" "$serial" "$label" "$cluster"
+
+    stage_tree "$tag"
+    ntfs_mount "$vol"
+    local op path
+    while IFS=$'\t' read -r op path <&3; do
+        case $op in
+            mkdir) mkdir "$NTFS_MNT/$path" ;;
+            put)   cp "$STAGE/$path" "$NTFS_MNT/$path" ;;
+            del)   sync; rm "$NTFS_MNT/$path" ;;
+        esac
+    done 3<"$OPS"
+    ntfs_unmount
+    ntfs_place "$vol" "$part" "$first" "$serial" "$label"
 }
 
 # zero_bytes SECTOR BYTE_COUNT: overwrites bytes from the start of a sector.
