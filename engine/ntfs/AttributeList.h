@@ -28,6 +28,9 @@ struct AttributeListEntry {
 // fit the content ends the list.
 std::vector<AttributeListEntry> DecodeAttributeList(std::span<const std::byte> content);
 
+// A non-resident list is read up to this many bytes; thousands of entries fit.
+inline constexpr std::uint64_t kMaxAttributeListBytes = 256 * 1024;
+
 // At most this many records make up one file (the base record included).
 inline constexpr std::size_t kMaxListedRecords = 50;
 
@@ -42,7 +45,8 @@ std::vector<std::uint64_t> ListedRecords(std::uint64_t self,
 
 // Where a record keeps its attribute list: a resident list's content lies in
 // the record (`content`), a non-resident one is read through its data runs
-// (DecodeDataRuns at `attribute.offset`, real size `attribute.realSize`).
+// (DecodeDataRuns at `attribute.offset`, real size `attribute.realSize`, of
+// which at most kMaxAttributeListBytes are read: the size is a disk field).
 struct AttributeListPlace {
     DataLocation location = DataLocation::None;
     AttributeHeader attribute;

@@ -1,8 +1,6 @@
 #include "engine/ntfs/IndexRecord.h"
 
 #include "engine/core/ByteView.h"
-#include "engine/core/Utf16Text.h"
-#include "engine/ntfs/MftRecord.h"
 
 #include <algorithm>
 #include <cstring>
@@ -24,23 +22,13 @@ constexpr std::size_t kEntryReference = 0x00;
 constexpr std::size_t kEntryLength = 0x08;
 constexpr std::size_t kEntryFlags = 0x0C;
 constexpr std::size_t kEntryHeaderSize = 0x10;
-constexpr std::size_t kKeyParent = 0x10;
-constexpr std::size_t kKeyCreationTime = 0x18;
-constexpr std::size_t kKeyFileFlags = 0x48;
-constexpr std::size_t kKeyNameLength = 0x50;
-constexpr std::size_t kKeyNameSpace = 0x51;
-constexpr std::size_t kKeyName = 0x52;
+constexpr std::size_t kKey = 0x10;
+constexpr std::size_t kKeyParent = kKey + 0x00;
+constexpr std::size_t kKeyNameLength = kKey + 0x40;
+constexpr std::size_t kKeyName = kKey + 0x42;
 
 constexpr std::uint32_t kFirstUserFolder = 5; // owners 0-4 are metafiles that hold no folder index
 constexpr std::uint32_t kNoReference = 0xFFFFFFFFu;
-
-std::string NameOf(ByteView b, std::size_t at, std::size_t length) {
-    std::u16string units(length, u'\0');
-    for (std::size_t i = 0; i < length; ++i) {
-        units[i] = static_cast<char16_t>(b.U16(at + 2 * i));
-    }
-    return Utf16ToEscapedUtf8(units);
-}
 
 } // namespace
 
@@ -86,18 +74,16 @@ std::vector<IndexEntry> WalkIndexEntries(const IndexRecord& record) {
         }
         const std::size_t nameLength = b.U8(at + kKeyNameLength);
         const std::size_t keyEnd = kKeyName + 2 * nameLength;
-        if (length >= keyEnd && b.Has(at, keyEnd)) {
-            IndexEntry e;
-            e.offset = at;
-            e.fileReference = b.U64(at + kEntryReference) & kReferenceNumberMask;
-            e.length = length;
-            e.entryFlags = b.U16(at + kEntryFlags);
-            e.parent = b.U64(at + kKeyParent) & kReferenceNumberMask;
-            e.creationTime = static_cast<std::int64_t>(b.U64(at + kKeyCreationTime));
-            e.fileFlags = b.U32(at + kKeyFileFlags);
-            e.nameSpace = b.U8(at + kKeyNameSpace);
-            e.name = NameOf(b, at + kKeyName, nameLength);
-            entries.push_back(std::move(e));
+        if (length >= keyEnd) {
+            if (std::optional<FileNameInfo> key = ReadFileNameContent(b, at + kKey)) {
+                IndexEntry e;
+                e.offset = at;
+                e.fileReference = b.U64(at + kEntryReference) & kReferenceNumberMask;
+                e.length = length;
+                e.entryFlags = b.U16(at + kEntryFlags);
+                e.key = std::move(*key);
+                entries.push_back(std::move(e));
+            }
         }
         at += length;
     }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/ResultTables.h"
+#include "engine/ntfs/MftRecord.h"
 
 #include <cstddef>
 #include <cstdint>
@@ -36,13 +37,7 @@ struct IndexEntry {
     std::uint64_t fileReference = 0; // +0x00 the MFT number the entry names (48 bits)
     std::uint16_t length = 0;        // +0x08
     std::uint16_t entryFlags = 0;    // +0x0C 0x01 has a sub-node, 0x02 last entry
-    std::uint64_t parent = 0;        // key +0x00: the folder that owns the index (48 bits)
-    std::int64_t creationTime = 0;   // key +0x08
-    std::uint32_t fileFlags = 0;     // key +0x38: 0x10000000 a folder
-    std::uint8_t nameSpace = 0;      // key +0x41
-    std::string name;                // key +0x42, UTF-8, control characters escaped
-
-    bool IsFolder() const { return (fileFlags & 0x10000000u) != 0; }
+    FileNameInfo key;                // +0x10; key.parent is the folder that owns the index
 };
 
 // The entries with a whole key, from the first entry on while an entry's key

@@ -50,6 +50,7 @@ constexpr std::size_t kNonResidentNameAt = 0x40;
 constexpr std::size_t kFnParent = 0x00;
 constexpr std::size_t kFnParentSequence = 0x06;
 constexpr std::size_t kFnCreationTime = 0x08;
+constexpr std::size_t kFnFileFlags = 0x38;
 constexpr std::size_t kFnNameLength = 0x40;
 constexpr std::size_t kFnNameSpace = 0x41;
 constexpr std::size_t kFnName = 0x42;
@@ -69,8 +70,9 @@ constexpr std::size_t kRunListLimit = 1024;
 
 constexpr std::array<char16_t, 4> kI30 = {u'$', u'I', u'3', u'0'};
 
-// The name of the file-name content at `content` when all of it lies inside the record.
-std::optional<std::string> NameAt(ByteView b, std::size_t content) {
+} // namespace
+
+std::optional<FileNameInfo> ReadFileNameContent(ByteView b, std::size_t content) {
     const std::size_t length = b.U8(content + kFnNameLength);
     if (!b.Has(content + kFnName, 2 * length)) {
         return std::nullopt;
@@ -79,10 +81,15 @@ std::optional<std::string> NameAt(ByteView b, std::size_t content) {
     for (std::size_t i = 0; i < length; ++i) {
         units[i] = static_cast<char16_t>(b.U16(content + kFnName + 2 * i));
     }
-    return Utf16ToEscapedUtf8(units);
+    FileNameInfo info;
+    info.name = Utf16ToEscapedUtf8(units);
+    info.parent = b.U64(content + kFnParent) & kReferenceNumberMask;
+    info.parentSequence = b.U16(content + kFnParentSequence);
+    info.creationTime = static_cast<std::int64_t>(b.U64(content + kFnCreationTime));
+    info.fileFlags = b.U32(content + kFnFileFlags);
+    info.nameSpace = b.U8(content + kFnNameSpace);
+    return info;
 }
-
-} // namespace
 
 MftRecordHeader ReadMftRecordHeader(std::span<const std::byte> record) {
     const ByteView b(record);
@@ -186,17 +193,7 @@ std::optional<FileNameInfo> ReadFileName(std::span<const std::byte> record,
         if (b.U8(content + kFnNameSpace) != nameSpace) {
             return false;
         }
-        std::optional<std::string> name = NameAt(b, content);
-        if (!name) {
-            return true;
-        }
-        FileNameInfo info;
-        info.name = std::move(*name);
-        info.parent = b.U64(content + kFnParent) & kReferenceNumberMask;
-        info.parentSequence = b.U16(content + kFnParentSequence);
-        info.creationTime = static_cast<std::int64_t>(b.U64(content + kFnCreationTime));
-        info.nameSpace = nameSpace;
-        result = std::move(info);
+        result = ReadFileNameContent(b, content);
         return true;
     });
     return result;

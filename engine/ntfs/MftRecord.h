@@ -133,13 +133,21 @@ inline constexpr std::uint8_t kWin32NameSpace = 1;
 inline constexpr std::uint8_t kDosNameSpace = 2;
 inline constexpr std::uint8_t kWin32AndDosNameSpace = 3;
 
+// A file-name content: the content of a file-name attribute, and the key of
+// every entry of a folder's index.
 struct FileNameInfo {
-    std::string name;         // UTF-8; control characters escaped, nothing cut
-    std::uint64_t parent = 0; // the parent folder's MFT number (48 bits)
-    std::uint16_t parentSequence = 0;
-    std::int64_t creationTime = 0; // 100-ns units since 1601, UTC
-    std::uint8_t nameSpace = 0;
+    std::string name;                 // 0x42 UTF-8; control characters escaped, nothing cut
+    std::uint64_t parent = 0;         // 0x00 the parent folder's MFT number (48 bits)
+    std::uint16_t parentSequence = 0; // 0x06
+    std::int64_t creationTime = 0;    // 0x08 100-ns units since 1601, UTC
+    std::uint32_t fileFlags = 0;      // 0x38 0x10000000: a folder
+    std::uint8_t nameSpace = 0;       // 0x41
+
+    bool IsFolder() const { return (fileFlags & 0x10000000u) != 0; }
 };
+
+// The file-name content at `offset`; nothing when its name does not fit the buffer.
+std::optional<FileNameInfo> ReadFileNameContent(ByteView bytes, std::size_t offset);
 
 // The first unnamed file-name attribute of the namespace. Nothing when there is
 // none, or when the first unnamed file-name attribute met whose content offset

@@ -128,15 +128,15 @@ TEST(IndexRecord, WalkReadsEveryEntryAndTheSlackBehindTheLastOne) {
     const std::vector<IndexEntry> entries = WalkIndexEntries(*record);
     ASSERT_EQ(entries.size(), 15u);
     EXPECT_EQ(entries[0].fileReference, 0x41u);
-    EXPECT_TRUE(entries[0].IsFolder());
-    EXPECT_EQ(entries[0].parent, 64u);
-    EXPECT_EQ(entries[0].creationTime, 1234);
-    EXPECT_EQ(entries[0].name, "Projects");
-    EXPECT_FALSE(entries[1].IsFolder());
-    EXPECT_EQ(entries[2].name, "removed.txt");
+    EXPECT_TRUE(entries[0].key.IsFolder());
+    EXPECT_EQ(entries[0].key.parent, 64u);
+    EXPECT_EQ(entries[0].key.creationTime, 1234);
+    EXPECT_EQ(entries[0].key.name, "Projects");
+    EXPECT_FALSE(entries[1].key.IsFolder());
+    EXPECT_EQ(entries[2].key.name, "removed.txt");
     for (const IndexEntry& e : entries) {
         if (e.fileReference >= 100) {
-            EXPECT_EQ(e.name, "a name long enough to fill a sector.txt") << e.fileReference;
+            EXPECT_EQ(e.key.name, "a name long enough to fill a sector.txt") << e.fileReference;
         }
     }
 }
@@ -163,7 +163,7 @@ TEST(IndexRecord, CorruptEntriesEndOrAreSkipped) {
         ASSERT_TRUE(record);
         std::vector<std::string> names;
         for (const IndexEntry& e : WalkIndexEntries(*record)) {
-            names.push_back(e.name);
+            names.push_back(e.key.name);
         }
         EXPECT_EQ(names, c.names) << c.what;
     }

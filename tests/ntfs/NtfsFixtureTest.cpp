@@ -1,7 +1,6 @@
 // The decoders on volumes written by mkntfs and ntfs-3g (tests/fixtures/ntfs.tar.xz,
 // made by scripts/make-fixtures.sh). The manifests name every entry with the
 // MFT record that The Sleuth Kit's fls gives it.
-#include "engine/core/Utf16Text.h"
 #include "engine/ntfs/AttributeList.h"
 #include "engine/ntfs/DataRuns.h"
 #include "engine/ntfs/IndexRecord.h"
@@ -126,7 +125,7 @@ public:
         std::vector<std::byte> listBytes(place.content.begin(), place.content.end());
         if (place.location == DataLocation::NonResident) {
             const auto runs = DecodeDataRuns(*base, place.attribute.offset, clusters_).list;
-            listBytes = ReadRuns(runs, place.attribute.realSize);
+            listBytes = ReadRuns(runs, std::min(place.attribute.realSize, kMaxAttributeListBytes));
         }
         records.push_back(*base);
         const auto entries = DecodeAttributeList(listBytes);
@@ -408,13 +407,10 @@ TEST_F(NtfsFull, ManyHardLinksPutNamesIntoExtensionRecords) {
         }
         WalkAttributes(ByteView(record), kFileNameWalk, [&](const AttributeHeader& a) {
             if (a.type == kFileNameType) {
-                const ByteView b(record);
-                const std::size_t content = a.offset + static_cast<std::size_t>(a.contentOffset);
-                std::u16string units(b.U8(content + 0x40), u'\0');
-                for (std::size_t i = 0; i < units.size(); ++i) {
-                    units[i] = static_cast<char16_t>(b.U16(content + 0x42 + 2 * i));
-                }
-                names.insert(Utf16ToEscapedUtf8(units));
+                const auto name = ReadFileNameContent(
+                    ByteView(record), a.offset + static_cast<std::size_t>(a.contentOffset));
+                EXPECT_TRUE(name);
+                names.insert(name ? name->name : "");
             }
             return false;
         });
@@ -436,9 +432,9 @@ TEST_F(NtfsFull, IndexBlocksOfTheLargeFolderNameAllItsFiles) {
     std::set<std::string> found;
     auto take = [&](const IndexRecord& index) {
         for (const IndexEntry& entry : WalkIndexEntries(index)) {
-            if (entry.parent == folder && expected.count(entry.name)) {
-                found.insert(entry.name);
-                EXPECT_FALSE(entry.IsFolder());
+            if (entry.key.parent == folder && expected.count(entry.key.name)) {
+                found.insert(entry.key.name);
+                EXPECT_FALSE(entry.key.IsFolder());
             }
         }
     };
