@@ -61,16 +61,28 @@ bool IsListedNtfsFile(const EntryRow& file, std::uint32_t folder) {
     return file.parent == folder && file.self > kLastReservedMftNumber;
 }
 
+FileEntry NtfsFileEntry(const EntryRow& file) {
+    FileEntry entry;
+    entry.name = file.name;
+    entry.deleted = file.deleted;
+    entry.size = file.size;
+    entry.first = file.self;
+    entry.parent = file.parent;
+    entry.date = file.date;
+    entry.sector = file.sector;
+    return entry;
+}
+
 std::size_t InsertNtfsFileRow(ListModel& list, std::size_t at, const EntryRow& file) {
     const FileType type = NtfsTypeOf(file.name);
     const std::size_t row = list.InsertRow(at, file.name, type.image);
-    list.SetCell(row, 1, file.deleted ? type.deletedText : type.text);
-    list.SetCell(row, 2, Decimal(file.size));
-    list.SetCell(row, 3, NtfsDateText(file.date));
-    list.SetCell(row, 4, NtfsTimeText(file.date));
-    list.SetCell(row, 5, Decimal(file.sector));
-    list.SetCell(row, 6, Decimal(file.parent));
-    list.SetCell(row, 7, Decimal(file.self));
+    list.SetCell(row, filelist::kType, file.deleted ? type.deletedText : type.text);
+    list.SetCell(row, filelist::kSize, Decimal(file.size));
+    list.SetCell(row, filelist::kDate, NtfsDateText(file.date));
+    list.SetCell(row, filelist::kTime, NtfsTimeText(file.date));
+    list.SetCell(row, filelist::kDebug1, Decimal(file.sector));
+    list.SetCell(row, filelist::kDebug2, Decimal(file.parent));
+    list.SetCell(row, filelist::kDebug3, Decimal(file.self));
     return row;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "engine/core/FileEntry.h"
 #include "engine/core/FileListText.h"
 #include "engine/core/ListModel.h"
 #include "engine/core/ResultTables.h"
@@ -37,6 +38,9 @@ inline constexpr std::uint32_t kLastReservedMftNumber = 19;
 // A row of EntryTable2 is listed in `folder` when its parent is the folder and
 // its own number is above 19.
 bool IsListedNtfsFile(const EntryRow& file, std::uint32_t folder);
+
+// The typed entry of one EntryTable2 row: `first` is the file's own MFT number.
+FileEntry NtfsFileEntry(const EntryRow& file);
 
 // Inserts the file-list row of one EntryTable2 row at `at`: 0 name with the
 // type's image, 1 type text (the deleted one for a deleted file), 2 size,

@@ -100,6 +100,15 @@ TEST(NtfsListing, ListsTheFolderFilesWithTheirRowFormat) {
     EXPECT_EQ(list.Cell(3, 0), "video.avi");
     EXPECT_EQ(list.Cell(3, 1), "Video File");
 
+    const FileEntry entry = NtfsFileEntry(files[3]);
+    EXPECT_EQ(entry.name, "gone.txt");
+    EXPECT_TRUE(entry.deleted);
+    EXPECT_FALSE(entry.folder);
+    EXPECT_EQ(entry.first, 65u);
+    EXPECT_EQ(entry.parent, 5u);
+    EXPECT_EQ(entry.size, 5'368'709'120ull);
+    EXPECT_EQ(entry.sector, 4130u);
+
     ListModel empty;
     EXPECT_EQ(ListNtfsFolder(files, empty, 0, 99), 0u);
     EXPECT_EQ(empty.RowCount(), 0u);
