@@ -1,5 +1,6 @@
 #include "platform/SystemInfo.h"
 
+#include <filesystem>
 #include <sys/utsname.h>
 
 namespace platform {
@@ -17,6 +18,18 @@ std::optional<OsVersionInfo> GetOsVersion() {
     info.minorVersion = 0;
     info.description = std::string(name.sysname) + " " + name.release;
     return info;
+}
+
+std::string TempFolder() {
+    std::error_code ec;
+    std::string folder = std::filesystem::temp_directory_path(ec).string();
+    if (ec || folder.empty()) {
+        return {};
+    }
+    if (folder.back() != '/') {
+        folder += '/';
+    }
+    return folder;
 }
 
 } // namespace platform

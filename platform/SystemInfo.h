@@ -24,4 +24,8 @@ struct OsVersionInfo {
 // one. Empty when the system cannot be asked.
 std::optional<OsVersionInfo> GetOsVersion();
 
+// The folder for temporary files ($TMPDIR, else /tmp), ending in '/'; empty
+// when there is none.
+std::string TempFolder();
+
 } // namespace platform
