@@ -36,3 +36,6 @@ while read -r k; do
     echo "== Partition $k: folders and files"
     "$cli" list "$demo" --partition "$k"
 done < <("$cli" partitions "$demo" | sed -n 's/^ *Partition - \([0-9]*\) ( FAT.*/\1/p')
+
+echo
+echo "The wizard on the demo disk: build/release/app/quorvane --image $demo"

@@ -82,6 +82,20 @@ TEST_F(InstallEntryTest, TheInstallCarriesTheInstallEntry) {
     platform::RegistryFile registry(folder_ / "registry",
                                     platform::RegistryFile::MachineLayerFor(bin));
     EXPECT_EQ(ReadInstallFolder(registry), bin.string());
+#ifdef QUORVANE_GUI_BUILT
+    // The wizard, its help page in the install folder, its menu entry and icon.
+    const std::filesystem::path share = folder_ / "prefix" / "share";
+    for (const std::filesystem::path& file :
+         {bin / "quorvane", bin / "help.html", share / "applications" / "quorvane.desktop",
+          share / "icons" / "hicolor" / "scalable" / "apps" / "quorvane.svg"}) {
+        EXPECT_TRUE(std::filesystem::exists(file)) << file;
+    }
+    std::ifstream desktop(share / "applications" / "quorvane.desktop");
+    std::stringstream entry;
+    entry << desktop.rdbuf();
+    EXPECT_NE(entry.str().find("\nExec=quorvane\n"), std::string::npos);
+    EXPECT_NE(entry.str().find("\nIcon=quorvane\n"), std::string::npos);
+#endif
 }
 
 #ifdef QUORVANE_CLI_PATH
