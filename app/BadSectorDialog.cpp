@@ -1,6 +1,8 @@
 #include "app/BadSectorDialog.h"
 
 #include "app/Artwork.h"
+#include "app/DialogParts.h"
+#include "app/Theme.h"
 #include "ui/controls/BitmapButton.h"
 #include "ui/controls/CTransparentStatic2.h"
 
@@ -16,11 +18,7 @@ BadSectorDialog::BadSectorDialog(QWidget* parent)
     SetBackground(Artwork::kDialogBackground, kStretch);
     setModal(true);
 
-    auto* text = new ui::CTransparentStatic2(QStringLiteral("Bad Sector encountered ."), this);
-    text->SetTextColor(Qt::white);
-    QFont big = text->font();
-    big.setPixelSize(15);
-    text->setFont(big);
+    auto* text = DialogText(this, QStringLiteral("Bad Sector encountered ."), Theme::UiFont(15));
 
     struct Choice {
         const char* caption;
@@ -38,11 +36,8 @@ BadSectorDialog::BadSectorDialog(QWidget* parent)
     row->setSpacing(10);
     ui::BitmapButton* first = nullptr;
     for (const Choice& choice : choices) {
-        auto* button = new ui::BitmapButton(this);
-        const Artwork::ButtonArt art = Artwork::Button(QLatin1String(choice.art));
-        button->SetBitmaps(art.normal, art.pressed);
-        button->setText(QLatin1String(choice.caption));
-        button->SetTooltip(QLatin1String(choice.tooltip));
+        auto* button = DialogButton(this, QLatin1String(choice.art), QLatin1String(choice.caption),
+                                    QLatin1String(choice.tooltip));
         const BadSectorChoice answer = choice.answer;
         connect(button, &QAbstractButton::clicked, this, [this, answer] {
             choice_ = answer;

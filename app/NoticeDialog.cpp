@@ -1,13 +1,13 @@
 #include "app/NoticeDialog.h"
 
 #include "app/Artwork.h"
+#include "app/DialogParts.h"
 #include "app/Theme.h"
 #include "ui/controls/AnimationControl.h"
 #include "ui/controls/BitmapButton.h"
 #include "ui/controls/CTransparentStatic2.h"
 
-#include <QHBoxLayout>
-#include <QVBoxLayout>
+#include <QBoxLayout>
 
 namespace quorvane::app {
 
@@ -18,11 +18,7 @@ NoticeDialog::NoticeDialog(QWidget* parent)
     setModal(true);
 
     const auto label = [this](const QString& text, const QFont& font) {
-        auto* item = new ui::CTransparentStatic2(text, this);
-        item->SetTextColor(Qt::white);
-        item->setFont(font);
-        item->setWordWrap(true);
-        return item;
+        return DialogText(this, text, font);
     };
     auto* picture = new ui::AnimationControl(this);
     picture->Load(Artwork::kNoticePicture);
@@ -48,28 +44,10 @@ NoticeDialog::NoticeDialog(QWidget* parent)
                                          "continue."),
                           Theme::UiFont(12));
 
-    auto* ok = new ui::BitmapButton(this);
-    const Artwork::ButtonArt art = Artwork::Button(QStringLiteral("ok"));
-    ok->SetBitmaps(art.normal, art.pressed);
-    ok->setText(QStringLiteral("OK"));
-    ok->SetTooltip(QStringLiteral("OK"));
+    auto* ok = DialogButton(this, QStringLiteral("ok"), QStringLiteral("OK"), QStringLiteral("OK"));
     connect(ok, &QAbstractButton::clicked, this, &QDialog::accept);
-
-    auto* texts = new QVBoxLayout;
-    texts->setSpacing(12);
-    texts->addWidget(greeting);
-    texts->addWidget(intro);
-    texts->addWidget(steps);
-    texts->addWidget(closing);
-    auto* top = new QHBoxLayout;
-    top->setSpacing(20);
-    top->addWidget(picture, 0, Qt::AlignTop);
-    top->addLayout(texts, 1);
-    auto* column = new QVBoxLayout(this);
-    column->setContentsMargins(26, 26, 26, 20);
-    column->setSpacing(18);
-    column->addLayout(top);
-    column->addWidget(ok, 0, Qt::AlignRight);
+    QBoxLayout* column = LayOutPictureAndTexts(
+        this, picture, QList<QWidget*>{greeting, intro, steps, closing}, {ok}, 12);
     setFixedWidth(560);
     setFixedHeight(column->totalHeightForWidth(560));
     ok->setFocus();
