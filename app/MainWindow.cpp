@@ -499,6 +499,8 @@ void MainWindow::BuildCatalogue() {
     catalogue_.MapDevices(devices_);
     RefreshTree();
     RefreshMainList();
+    RefreshList(controls_.fileTypeList, session_->Tables.FileTypeList, true);
+    RefreshList(controls_.rawResultList, session_->Tables.RawResultList, false);
 }
 
 void MainWindow::RefreshTree() {
@@ -531,8 +533,12 @@ void MainWindow::RefreshTree() {
 }
 
 void MainWindow::RefreshMainList() {
-    QTreeWidget* view = controls_.mainList;
-    const ListModel& list = session_->Tables.MainList;
+    RefreshList(controls_.mainList, session_->Tables.MainList, false);
+}
+
+void MainWindow::RefreshList(QTreeWidget* view, const ListModel& list, bool checkBoxes) {
+    // A copy of the engine's list, as for the tree: the file lists of the
+    // browse step are shown through an item model instead.
     view->clear();
     QStringList headers;
     for (const ListModel::Column& column : list.Columns()) {
@@ -551,6 +557,9 @@ void MainWindow::RefreshMainList() {
         auto* item = new QTreeWidgetItem(view, cells);
         if (row.image >= 0 && row.image < listIcons_.size()) {
             item->setIcon(0, listIcons_[row.image]);
+        }
+        if (checkBoxes) {
+            item->setCheckState(0, row.checked ? Qt::Checked : Qt::Unchecked);
         }
     }
 }

@@ -141,6 +141,7 @@ public:
     // The engine's tree and MainList drawn into the two views.
     void RefreshTree();
     void RefreshMainList();
+    void RefreshList(QTreeWidget* view, const ListModel& list, bool checkBoxes);
 
     // Commands.
     void Help();
