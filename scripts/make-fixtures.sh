@@ -1,15 +1,15 @@
 #!/usr/bin/env bash
 # Builds the test disk images and packs each group into tests/fixtures/GROUP.tar.xz.
 #
-# Every image is produced with the ordinary system tools (sfdisk, mkfs.fat,
+# Every image is produced with the ordinary system tools (sfdisk, sgdisk, mkfs.fat,
 # mtools, mkntfs, ntfslabel, ntfs-3g, dd); none of our own code is involved,
 # so the images are an independent reference for the readers under test.
 # Each NAME.img comes with NAME.json describing the layout, the files written
 # (with sizes and SHA-256), the deletions and any damage applied afterwards.
 #
 # Requirements: root (ntfs-3g needs FUSE), python3, xz, GNU tar, and the
-# Debian packages fdisk, dosfstools, mtools, ntfs-3g (and sleuthkit for the
-# ntfs group, which checks each volume with fls). faketime is optional:
+# Debian packages fdisk, gdisk, dosfstools, mtools, ntfs-3g (and sleuthkit for
+# the ntfs group, which checks each volume with fls). faketime is optional:
 # with it all timestamps are pinned to FIXED_TIME and re-runs produce
 # byte-identical images; without it the images are equivalent but the
 # directory-entry / MFT timestamps differ from run to run.
@@ -211,6 +211,16 @@ def cmd_manifest(name, image, meta_dir, out_path):
     partitions = [{"number": int(n), "typeByte": int(t, 16), "firstSector": int(a),
                    "endSector": int(b), "fileSystem": fs, "logical": lg == "1"}
                   for n, t, a, b, fs, lg in rows("partitions.tsv")]
+    gpt = [{"entry": int(e), "typeGuid": t, "uniqueGuid": u, "firstSector": int(a),
+            "lastSector": int(b), "fileSystem": None if fs == "-" else fs, "listedAs": int(n),
+            "name": name}
+           for e, t, u, a, b, fs, n, name in rows("gpt.tsv")]
+    # A GUID partition table's partitions as the walk lists them.
+    partitions += [{"number": g["listedAs"], "firstSector": g["firstSector"],
+                    "endSector": g["lastSector"] + 1, "fileSystem": g["fileSystem"],
+                    "gptEntry": g["entry"], "name": g["name"], "typeGuid": g["typeGuid"],
+                    "uniqueGuid": g["uniqueGuid"]}
+                   for g in gpt if g["listedAs"] > 0]
     damage = [{"what": w, "sector": int(s), "count": int(c)} for w, s, c in rows("damage.tsv")]
     volumes = []
     for fname in sorted(os.listdir(meta_dir)):
@@ -218,8 +228,11 @@ def cmd_manifest(name, image, meta_dir, out_path):
             with open(os.path.join(meta_dir, fname), encoding="utf-8") as f:
                 volumes.append(json.load(f))
     manifest = {"image": name + ".img", "sizeBytes": os.path.getsize(image), "sectorSize": 512,
-                "description": description, "partitions": partitions, "damage": damage,
-                "volumes": volumes}
+                "description": description}
+    manifest.update({k: v for k, v in rows("meta.tsv")})
+    manifest.update({"partitions": partitions, "damage": damage, "volumes": volumes})
+    if gpt:
+        manifest["gptEntries"] = gpt
     with open(out_path, "w", encoding="utf-8") as f:
         json.dump(manifest, f, ensure_ascii=False, indent=2)
         f.write("\n")
