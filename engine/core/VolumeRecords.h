@@ -1,6 +1,7 @@
 #pragma once
 
 #include "engine/core/FileSystemKind.h"
+#include "engine/core/Guid.h"
 #include "engine/core/TreeModel.h"
 
 #include <array>
@@ -8,8 +9,16 @@
 #include <cstdint>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace quorvane {
+
+// The kind of partition table: the master boot record with its chain of
+// extended boot records, or a GUID partition table.
+enum class PartitionScheme : std::uint8_t { None, Mbr, Gpt };
+
+// Which copy of a GUID partition table a walk used.
+enum class GptCopy : std::uint8_t { None, Primary, Backup, Unreadable };
 
 // One partition of a disk as the walk or the partition search found it.
 struct PartitionInfo {
@@ -19,6 +28,22 @@ struct PartitionInfo {
     TreeModel::Item treeItem = TreeModel::kNone;
     int mbrPosition = -1;      // 0-based entry in the master boot record, -1 otherwise
     std::uint8_t typeByte = 0; // partition-table type, 0 when found by a search
+    // The table it was read from; None when the partition search found it.
+    PartitionScheme scheme = PartitionScheme::None;
+    // GUID partition table entries only.
+    std::uint32_t gptEntry = 0; // 1-based position in the entry array
+    std::string name;           // UTF-8
+    Guid typeGuid;
+    Guid uniqueGuid;
+    std::uint64_t attributes = 0;
+};
+
+// Something the walk tells the user about the disk's tables: a table copy
+// that was used in place of a damaged one, an entry that is not trusted, an
+// entry that is not listed.
+struct WalkNote {
+    bool warning = false; // false: for information only
+    std::string text;
 };
 
 // The partitions of one disk: at most 26.
@@ -27,6 +52,12 @@ struct DiskPartitions {
     std::uint32_t count = 0;
     std::array<PartitionInfo, kCapacity> partitions{};
     TreeModel::Item defaultItem = TreeModel::kNone;
+    // What the last walk found: the scheme of the disk's tables (a protective
+    // entry makes it GPT even when the GUID partition table is unreadable) and
+    // what it has to say about them.
+    PartitionScheme scheme = PartitionScheme::None;
+    GptCopy gptCopy = GptCopy::None;
+    std::vector<WalkNote> notes;
 
     bool Full() const { return count >= kCapacity; }
     // Stores the next partition; false when the table is full.

@@ -1,6 +1,7 @@
 #include "engine/volume/PartitionWalk.h"
 
 #include "engine/volume/BootSector.h"
+#include "engine/volume/GuidPartitionTable.h"
 
 #include <array>
 #include <set>
@@ -18,6 +19,9 @@ constexpr std::size_t kEntryCount = 12; // dword
 // Real chains hold a few dozen records; a longer one is garbage or a loop that
 // visits fresh sectors, and reading on would only waste time.
 constexpr std::size_t kMaxChainRecords = 1024;
+
+// The one entry of a GUID partition table's master boot record.
+constexpr std::uint8_t kProtectiveType = 0xEE;
 
 bool IsExtended(std::uint8_t type) {
     return type == 0x05 || type == 0x0F;
@@ -38,7 +42,7 @@ using Sector = std::array<std::byte, kSectorSize>;
 
 } // namespace
 
-FileSystemKind DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended) {
+FileSystemKind DecideBootSectorFileSystem(ByteView boot) {
     if (boot.Matches(boot::kFat32Label, "FAT32")) {
         return FileSystemKind::Fat32;
     }
@@ -47,6 +51,14 @@ FileSystemKind DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool 
     }
     if (boot.Matches(boot::kOemNtfs, "NTFS")) {
         return FileSystemKind::Ntfs;
+    }
+    return FileSystemKind::None;
+}
+
+FileSystemKind DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended) {
+    if (const FileSystemKind kind = DecideBootSectorFileSystem(boot);
+        kind != FileSystemKind::None) {
+        return kind;
     }
     switch (type) {
     case 0x01:
@@ -80,6 +92,9 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
     // does not find again must not stay in the table.
     disk.count = 0;
     disk.defaultItem = TreeModel::kNone;
+    disk.scheme = PartitionScheme::None;
+    disk.gptCopy = GptCopy::None;
+    disk.notes.clear();
 
     auto list = [&](FileSystemKind name, std::uint64_t first, std::uint32_t count,
                     std::uint8_t type, int mbrPosition) {
@@ -89,6 +104,7 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
         info.endSector = first + count;
         info.typeByte = type;
         info.mbrPosition = mbrPosition;
+        info.scheme = PartitionScheme::Mbr;
         info.treeItem = AddTreeItem(tree, PartitionItemText(disk.count + 1, name), root);
         if (disk.count == 0) {
             disk.defaultItem = info.treeItem;
@@ -101,8 +117,44 @@ void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartiti
     const ByteView mbrView(mbr);
     // Either signature byte is enough.
     if (mbrView.U8(boot::kSignature) != 0x55 && mbrView.U8(boot::kSignature + 1) != 0xAA) {
+        // A GUID partition table whose master boot record was wiped is still
+        // whole; anything less than a sound table leaves the disk as it was.
+        if (tableSector == 0) {
+            const std::uint64_t sectors = reader.DeviceSectors(device);
+            const GptRead gpt = ReadGuidPartitionTable(reader, device, sectors);
+            if (gpt.copy != GptCopy::Unreadable) {
+                disk.notes.push_back({true, "The master boot record has no boot signature; "
+                                            "the GUID partition table behind it is listed."});
+                ListGuidPartitions(reader, device, sectors, gpt, disk, tree, root);
+            }
+        }
         tree.Expand(root);
         return;
+    }
+    disk.scheme = PartitionScheme::Mbr;
+
+    int protective = 0;
+    int others = 0;
+    for (int i = 0; i < 4; ++i) {
+        const std::uint8_t type = ReadEntry(mbrView, i).type;
+        protective += type == kProtectiveType ? 1 : 0;
+        others += type != 0 && type != kProtectiveType ? 1 : 0;
+    }
+    if (protective > 0 && tableSector == 0) {
+        const std::uint64_t sectors = reader.DeviceSectors(device);
+        const GptRead gpt = ReadGuidPartitionTable(reader, device, sectors);
+        const bool listed = ListGuidPartitions(reader, device, sectors, gpt, disk, tree, root);
+        if (others > 0) {
+            disk.notes.push_back({false, "The master boot record holds " + std::to_string(others) +
+                                             " partition entr" + (others == 1 ? "y" : "ies") +
+                                             " beside its protective entry (a hybrid MBR); " +
+                                             (listed ? "the GUID partition table is followed."
+                                                     : "they are listed instead.")});
+        }
+        if (listed) {
+            tree.Expand(root);
+            return;
+        }
     }
 
     bool follow = false;

@@ -15,6 +15,10 @@ namespace quorvane {
 // entry of an extended boot record.
 FileSystemKind DecidePartitionFileSystem(ByteView boot, std::uint8_t type, bool inExtended);
 
+// The file system a boot sector names ("FAT32" at 82, "FAT16" at 54, "NTFS" at
+// 3, in this order); None for any other sector.
+FileSystemKind DecideBootSectorFileSystem(ByteView boot);
+
 // "Partition - " + number + " ( " + name + " )"
 std::string PartitionItemText(std::uint32_t number, FileSystemKind fileSystem);
 
@@ -24,6 +28,14 @@ TreeModel::Item AddTreeItem(TreeModel& tree, const std::string& text, TreeModel:
 // Reads the master boot record at `tableSector` and the chain of extended boot
 // records, and lists every partition in `disk` and under `root`. The walk ends
 // on a chain that loops and when the table is full.
+//
+// A master boot record with a protective entry (type 0xEE) belongs to a GUID
+// partition table, which is followed instead (also beside other entries, a
+// hybrid MBR); only when that table is unreadable are the master boot
+// record's own entries walked. A disk whose sector 0 has no boot signature is
+// looked at for a GUID partition table as well. Both only when the table
+// starts at sector 0. What the walk has to tell the user goes to the disk's
+// notes.
 void WalkPartitions(SectorReader& reader, const std::string& device, DiskPartitions& disk,
                     TreeModel& tree, TreeModel::Item root, std::uint64_t tableSector = 0);
 

@@ -1,7 +1,7 @@
 #include "engine/volume/PartitionWalk.h"
 #include "platform/DeviceMap.h"
-#include "platform/MemoryBlockDevice.h"
 #include "tests/support/TestSupport.h"
+#include "tests/volume/WalkTestSupport.h"
 
 #include <gtest/gtest.h>
 
@@ -13,51 +13,9 @@ namespace quorvane {
 namespace {
 
 using test::CraftedDisk;
-
-struct Listed {
-    std::string text;
-    std::uint64_t first;
-    std::uint64_t end;
-    bool operator==(const Listed&) const = default;
-};
-
-std::ostream& operator<<(std::ostream& os, const Listed& l) {
-    return os << "{" << l.text << ", " << l.first << ", " << l.end << "}";
-}
-
-// Walks a disk and returns the tree items with the table's sectors.
-class Walker {
-public:
-    explicit Walker(const std::vector<std::byte>& bytes) {
-        opener.Map(DeviceNameTable::NameOf(0), bytes);
-    }
-
-    std::vector<Listed> Walk() {
-        const auto root = BuildPartitionTree(reader, 0, table, tree);
-        EXPECT_EQ(tree.At(root).text, "Disk 0");
-        EXPECT_TRUE(tree.At(root).expanded);
-        std::vector<Listed> out;
-        const DiskPartitions& disk = table[0];
-        EXPECT_EQ(tree.Children(root).size(), disk.count);
-        for (std::uint32_t i = 0; i < disk.count; ++i) {
-            const PartitionInfo& p = disk.partitions[i];
-            out.push_back({tree.At(p.treeItem).text, p.firstSector, p.endSector});
-        }
-        return out;
-    }
-
-    platform::MemoryDeviceOpener opener;
-    test::ScriptedQuestions questions{};
-    DiskSelection selection;
-    SectorReader reader{opener, questions, selection};
-    DiskPartitionTable table;
-    TreeModel tree;
-};
-
-std::vector<Listed> WalkBytes(const CraftedDisk& disk) {
-    Walker w(disk.bytes);
-    return w.Walk();
-}
+using test::Listed;
+using test::WalkBytes;
+using test::Walker;
 
 TEST(PartitionWalkTest, DecisionTableByTypeAndBootSectorStrings) {
     struct Case {
@@ -213,38 +171,18 @@ std::vector<std::pair<std::uint64_t, std::uint64_t>> MmlsPartitions(const std::s
 }
 
 TEST_P(FixtureWalkTest, MatchesManifestAndTheSleuthKit) {
-    const std::string image = test::FixturePath(GetParam() + ".img").string();
-    const auto manifest = test::LoadManifest(GetParam());
-
-    platform::DeviceMap devices;
-    devices.Map(DeviceNameTable::NameOf(0), image);
-    test::ScriptedQuestions questions;
-    DiskSelection selection;
-    SectorReader reader(devices, questions, selection);
-    DiskPartitionTable table;
-    TreeModel tree;
-    BuildPartitionTree(reader, 0, table, tree);
-
+    test::FixtureWalk walk(GetParam());
+    walk.ExpectManifestPartitions();
     std::vector<std::pair<std::uint64_t, std::uint64_t>> ours;
-    const DiskPartitions& disk = table[0];
-    ASSERT_EQ(disk.count, manifest["partitions"].size());
-    for (std::uint32_t i = 0; i < disk.count; ++i) {
-        const auto& expected = manifest["partitions"][i];
-        const PartitionInfo& p = disk.partitions[i];
-        EXPECT_EQ(p.firstSector, expected["firstSector"].get<std::uint64_t>());
-        EXPECT_EQ(p.endSector, expected["endSector"].get<std::uint64_t>());
-        EXPECT_EQ(FileSystemName(p.fileSystem), expected["fileSystem"].get<std::string>());
-        EXPECT_EQ(tree.At(p.treeItem).text,
-                  PartitionItemText(i + 1,
-                                    FileSystemFromName(expected["fileSystem"].get<std::string>())));
-        ours.emplace_back(p.firstSector, p.endSector);
+    for (std::uint32_t i = 0; i < walk.Disk().count; ++i) {
+        ours.emplace_back(walk.Disk().partitions[i].firstSector,
+                          walk.Disk().partitions[i].endSector);
     }
-    EXPECT_EQ(questions.badSectorAsks, 0);
 
     if (std::system("command -v mmls >/dev/null 2>&1") != 0) {
         GTEST_SKIP() << "mmls (The Sleuth Kit) is not installed";
     }
-    EXPECT_EQ(ours, MmlsPartitions(image));
+    EXPECT_EQ(ours, MmlsPartitions(walk.image));
 }
 
 INSTANTIATE_TEST_SUITE_P(Fixtures, FixtureWalkTest,
