@@ -56,9 +56,16 @@ int RunSearchPartitions(const CommonOptions& options, const SearchOptions& searc
 nlohmann::json PartitionJson(RecoverySession& session, std::uint32_t index);
 
 // The partition tree of the command's disk: the walk of its tables, or with
-// `searched` the partition search that replaces it.
+// `searched` the partition search that replaces it. The walk's warnings go to
+// stderr unless `warn` is false.
 TreeModel::Item ListCliPartitions(CliContext& context, bool searched,
                                   const SearchOptions& search = {},
-                                  PartitionSearchOutcome* outcome = nullptr);
+                                  PartitionSearchOutcome* outcome = nullptr, bool warn = true);
+
+// The walk's notes, one a line ("warning: " or "note: " first); only the
+// warnings with `warningsOnly`.
+void PrintWalkNotes(std::ostream& out, const DiskPartitions& disk, bool warningsOnly);
+// "primary", "backup", "unreadable"; empty when the disk has no GUID partition table.
+std::string_view GptCopyKey(GptCopy copy);
 
 } // namespace quorvane::cli

@@ -1,9 +1,11 @@
 #include "cli/CliOutput.h"
 #include "cli/Commands.h"
 
+#include "engine/volume/GuidPartitionTable.h"
 #include "engine/volume/PartitionWalk.h"
 
 #include <fmt/format.h>
+#include <iostream>
 #include <nlohmann/json.hpp>
 
 namespace quorvane::cli {
@@ -32,11 +34,60 @@ nlohmann::json PartitionJson(RecoverySession& session, std::uint32_t index) {
             {"text", session.FolderTree.At(p.treeItem).text}};
 }
 
+namespace {
+
+std::string_view SchemeKey(PartitionScheme scheme) {
+    switch (scheme) {
+    case PartitionScheme::Mbr:
+        return "mbr";
+    case PartitionScheme::Gpt:
+        return "gpt";
+    case PartitionScheme::None:
+        break;
+    }
+    return "none";
+}
+
+std::string_view SchemeText(PartitionScheme scheme) {
+    switch (scheme) {
+    case PartitionScheme::Mbr:
+        return "master boot record";
+    case PartitionScheme::Gpt:
+        return "GUID partition table";
+    case PartitionScheme::None:
+        break;
+    }
+    return "no partition table";
+}
+
+} // namespace
+
+std::string_view GptCopyKey(GptCopy copy) {
+    switch (copy) {
+    case GptCopy::Primary:
+        return "primary";
+    case GptCopy::Backup:
+        return "backup";
+    case GptCopy::Unreadable:
+        return "unreadable";
+    case GptCopy::None:
+        break;
+    }
+    return "";
+}
+
+void PrintWalkNotes(std::ostream& out, const DiskPartitions& disk, bool warningsOnly) {
+    for (const WalkNote& note : disk.notes) {
+        if (note.warning || !warningsOnly) {
+            out << (note.warning ? "warning: " : "note: ") << TerminalText(note.text) << '\n';
+        }
+    }
+}
+
 int RunPartitions(const CommonOptions& options, std::ostream& out) {
     CliContext context(options.disk, options.badSectors);
     RecoverySession& session = context.Session();
-    const TreeModel::Item root =
-        BuildPartitionTree(session.Reader, 0, session.Partitions, session.FolderTree);
+    const TreeModel::Item root = ListCliPartitions(context, false, {}, nullptr, false);
     const DiskPartitions& disk = session.Partitions[0];
 
     if (options.json) {
@@ -44,22 +95,46 @@ int RunPartitions(const CommonOptions& options, std::ostream& out) {
         for (std::uint32_t i = 0; i < disk.count; ++i) {
             const PartitionInfo& p = disk.partitions[i];
             nlohmann::json row = PartitionJson(session, i);
-            row["typeByte"] = p.typeByte;
-            row["logical"] = p.mbrPosition < 0;
+            row["scheme"] = SchemeKey(p.scheme);
+            if (p.scheme == PartitionScheme::Gpt) {
+                row["gptEntry"] = p.gptEntry;
+                row["name"] = p.name;
+                row["typeGuid"] = p.typeGuid.Text();
+                row["typeName"] = GptTypeName(KindOfGptType(p.typeGuid));
+                row["uniqueGuid"] = p.uniqueGuid.Text();
+                row["attributes"] = p.attributes;
+                row["logical"] = false;
+            } else {
+                row["typeByte"] = p.typeByte;
+                row["logical"] = p.mbrPosition < 0;
+            }
             list.push_back(std::move(row));
         }
         PrintJson(out, list);
+        PrintWalkNotes(std::cerr, disk, false);
         return 0;
     }
-    out << session.FolderTree.At(root).text << '\n';
+    out << session.FolderTree.At(root).text << "  (" << SchemeText(disk.scheme)
+        << (disk.gptCopy == GptCopy::Backup ? ", backup copy" : "") << ")\n";
     for (std::uint32_t i = 0; i < disk.count; ++i) {
         const PartitionInfo& p = disk.partitions[i];
-        out << fmt::format("  {:<26} first {:>12}  end {:>12}  type 0x{:02X}\n",
-                           session.FolderTree.At(p.treeItem).text, p.firstSector, p.endSector,
-                           p.typeByte);
+        const std::string head =
+            fmt::format("  {:<26} first {:>12}  end {:>12}  ",
+                        session.FolderTree.At(p.treeItem).text, p.firstSector, p.endSector);
+        if (p.scheme == PartitionScheme::Gpt) {
+            out << head
+                << fmt::format("{:<18}  {}\n", GptTypeName(KindOfGptType(p.typeGuid)),
+                               TerminalText(p.name));
+        } else {
+            out << head << fmt::format("type 0x{:02X}\n", p.typeByte);
+        }
     }
     if (disk.count == 0) {
         out << "  (no partitions)\n";
+    }
+    PrintWalkNotes(out, disk, false);
+    if (disk.gptCopy == GptCopy::Unreadable) {
+        out << "Search for them with: quorvane-cli search-partitions DISK\n";
     }
     return 0;
 }

@@ -5,6 +5,7 @@
 #include "engine/volume/PartitionWalk.h"
 
 #include <fmt/format.h>
+#include <iostream>
 #include <nlohmann/json.hpp>
 
 namespace quorvane::cli {
@@ -26,10 +27,13 @@ SearchGeometry CliGeometry(RecoverySession& session, const SearchOptions& option
 } // namespace
 
 TreeModel::Item ListCliPartitions(CliContext& context, bool searched, const SearchOptions& search,
-                                  PartitionSearchOutcome* outcome) {
+                                  PartitionSearchOutcome* outcome, bool warn) {
     RecoverySession& session = context.Session();
     const TreeModel::Item root =
         BuildPartitionTree(session.Reader, 0, session.Partitions, session.FolderTree);
+    if (warn) {
+        PrintWalkNotes(std::cerr, session.Partitions[0], true);
+    }
     if (!searched) {
         return root;
     }
@@ -64,6 +68,7 @@ int RunSearchPartitions(const CommonOptions& options, const SearchOptions& searc
                                        {"cylindersSearched", outcome.cylindersSearched},
                                        {"tableFull", outcome.tableFull},
                                        {"partitionType", outcome.comboText},
+                                       {"gptUnreadable", disk.gptCopy == GptCopy::Unreadable},
                                        {"start", outcome.range.start},
                                        {"end", outcome.range.end},
                                        {"partitions", list}};
@@ -78,6 +83,10 @@ int RunSearchPartitions(const CommonOptions& options, const SearchOptions& searc
     }
     if (disk.count == 0) {
         out << "  (no partitions found)\n";
+    }
+    if (disk.gptCopy == GptCopy::Unreadable) {
+        out << "The disk's GUID partition table is unreadable: these are the volumes found by the "
+               "search, not the table's partitions.\n";
     }
     out << fmt::format("searched {} cylinder(s) of {} x {} and every 1 MiB boundary{}\n",
                        outcome.cylindersSearched, searched.heads, searched.sectorsPerTrack,
