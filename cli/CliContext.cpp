@@ -2,6 +2,7 @@
 
 #include "platform/FileBlockDevice.h"
 
+#include <csignal>
 #include <cstdio>
 #include <iostream>
 #include <unistd.h>
@@ -49,6 +50,29 @@ MessageAnswer CliQuestions::ShowMessage(std::string_view text, std::string_view 
         break;
     }
     return MessageAnswer::Ok;
+}
+
+namespace {
+
+volatile std::sig_atomic_t interrupted = 0;
+
+extern "C" void OnInterrupt(int) {
+    interrupted = 1;
+}
+
+} // namespace
+
+InterruptGuard::InterruptGuard() {
+    interrupted = 0;
+    previous_ = std::signal(SIGINT, OnInterrupt);
+}
+
+InterruptGuard::~InterruptGuard() {
+    std::signal(SIGINT, previous_);
+}
+
+bool InterruptGuard::Interrupted() {
+    return interrupted != 0;
 }
 
 CliProgress::CliProgress() : enabled_(::isatty(STDERR_FILENO) != 0) {}

@@ -42,6 +42,20 @@ private:
     bool enabled_;
 };
 
+// While it lives, Ctrl-C asks the running search to stop at its next safe
+// point instead of ending the program.
+class InterruptGuard {
+public:
+    InterruptGuard();
+    ~InterruptGuard();
+    InterruptGuard(const InterruptGuard&) = delete;
+    InterruptGuard& operator=(const InterruptGuard&) = delete;
+    static bool Interrupted();
+
+private:
+    void (*previous_)(int);
+};
+
 // One disk given on the command line, mapped as disk 0 of a fresh session.
 class CliContext {
 public:

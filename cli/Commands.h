@@ -47,6 +47,15 @@ struct ListOptions {
     bool wholeDisk = false; // Professional: search the whole disk, not the partition
 };
 int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out);
+// carve: raw recovery of Word, Excel, PowerPoint and ZIP files by signature.
+struct CarveOptions {
+    std::string out;
+    std::string types = "doc,xls,ppt,zip";
+    std::string start; // given: a sector range instead of the whole disk
+    std::string end;
+    bool exactSize = false;
+};
+int RunCarve(const CommonOptions& options, const CarveOptions& carve, std::ostream& out);
 int RunDisks(const DisksOptions& options, std::ostream& out);
 int RunSearchPartitions(const CommonOptions& options, const SearchOptions& search,
                         std::ostream& out);

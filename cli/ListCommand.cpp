@@ -8,7 +8,6 @@
 
 #include <atomic>
 #include <chrono>
-#include <csignal>
 #include <fmt/format.h>
 #include <iostream>
 #include <nlohmann/json.hpp>
@@ -16,25 +15,6 @@
 namespace quorvane::cli {
 
 namespace {
-
-volatile std::sig_atomic_t interrupted = 0;
-
-extern "C" void OnInterrupt(int) {
-    interrupted = 1;
-}
-
-// Ctrl-C asks the search to stop at its next safe point; what it found is listed.
-class InterruptGuard {
-public:
-    InterruptGuard() {
-        interrupted = 0;
-        previous_ = std::signal(SIGINT, OnInterrupt);
-    }
-    ~InterruptGuard() { std::signal(SIGINT, previous_); }
-
-private:
-    void (*previous_)(int) = SIG_DFL;
-};
 
 // Runs the scan thread on a worker and waits, stopping it on Ctrl-C.
 FatScanResult RunScan(RecoverySession& session, ProgressSink& progress) {
@@ -47,7 +27,7 @@ FatScanResult RunScan(RecoverySession& session, ProgressSink& progress) {
         done = true;
     });
     while (!done.load()) {
-        if (interrupted != 0) {
+        if (InterruptGuard::Interrupted()) {
             std::cerr << "\nquorvane-cli: stopping the search; listing what was found so far\n";
             return StopFatSearch(session, progress, worker);
         }

@@ -96,6 +96,26 @@ int main(int argc, char** argv) {
     list->add_flag("--searched", listOptions.searched,
                    "Take the partition number from search-partitions instead of the tables");
 
+    CommonOptions carveOptions;
+    CarveOptions carveChoice;
+    CLI::App* carve = app.add_subcommand(
+        "carve", "Recover Word, Excel, PowerPoint and ZIP files by their signatures, without a "
+                 "file system, into numbered files (DOC1.DOC, XLS2.XLS ...)");
+    AddCommonOptions(*carve, carveOptions);
+    carve
+        ->add_option("--out", carveChoice.out,
+                     "Destination folder (made when missing; never "
+                     "on the disk being read)")
+        ->required();
+    carve->add_option("--types", carveChoice.types,
+                      "File types to recover, comma-separated (default doc,xls,ppt,zip)");
+    carve->add_option("--start", carveChoice.start, "First sector of the range (default 0)");
+    carve->add_option("--end", carveChoice.end,
+                      "Sector after the range (default: the disk's sector count)");
+    carve->add_flag("--exact-size", carveChoice.exactSize,
+                    "Trim each file to the length its own structure gives (compound file "
+                    "tables, ZIP end record) instead of the copy rule's whole runs");
+
     // CLI11 would only say that a command is required; name the word instead.
     const auto known = [&app](const std::string& word) {
         const auto subcommands = app.get_subcommands([](CLI::App*) { return true; });
@@ -128,6 +148,9 @@ int main(int argc, char** argv) {
         }
         if (*list) {
             return RunList(listOptions, listChoice, std::cout);
+        }
+        if (*carve) {
+            return RunCarve(carveOptions, carveChoice, std::cout);
         }
         if (*disks) {
             return RunDisks(disksOptions, std::cout);
