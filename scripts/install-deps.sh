@@ -6,7 +6,7 @@ set -euo pipefail
 build_packages=(cmake ninja-build g++ libcli11-dev nlohmann-json3-dev libfmt-dev xz-utils
     qt6-base-dev qt6-svg-dev fonts-dejavu-core xdg-utils)
 # xvfb and xauth run the wizard in a real (virtual) X display: xvfb-run -a.
-test_packages=(googletest libgtest-dev libgmock-dev sleuthkit testdisk fdisk gdisk xvfb xauth)
+test_packages=(googletest libgtest-dev libgmock-dev sleuthkit testdisk fdisk gdisk unzip xvfb xauth)
 
 wanted=("${build_packages[@]}")
 if [[ ${1:-build} == test ]]; then

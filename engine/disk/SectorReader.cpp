@@ -131,6 +131,41 @@ int SectorReader::ReadSectors(const std::string& device, std::uint64_t first, st
                        static_cast<std::uint32_t>(first >> 32), count, buffer.data());
 }
 
+int SectorReader::ReadSectorsInRequests(const std::string& device, std::uint64_t first,
+                                        std::uint32_t count, std::span<std::byte> buffer,
+                                        std::uint32_t request) {
+    if (buffer.size() / kSectorSize < count || request == 0) {
+        return 0;
+    }
+    std::size_t delivered = 0;
+    {
+        std::lock_guard lock(mutex_);
+        OpenDevice* open = Acquire(device);
+        if (open == nullptr) {
+            return 0;
+        }
+        if (count == 0) {
+            return 1;
+        }
+        const std::size_t total = static_cast<std::size_t>(count) * kSectorSize;
+        if (first <= (UINT64_MAX / kSectorSize) - count &&
+            ReadRange(*open, first * kSectorSize, buffer.first(total), delivered, true)) {
+            return 1;
+        }
+    }
+    // Something in the range failed: the requests from the one it fell in
+    // on are read as requests of their own, with their own outcome.
+    int whole = 1;
+    const std::uint64_t from = delivered / (std::uint64_t{request} * kSectorSize) * request;
+    for (std::uint64_t k = from; k < count; k += request) {
+        const auto n = static_cast<std::uint32_t>(std::min<std::uint64_t>(request, count - k));
+        if (ReadSectors(device, first + k, n, buffer.subspan(k * kSectorSize)) == 0) {
+            whole = 0;
+        }
+    }
+    return whole;
+}
+
 BadSectorChoice SectorReader::Choice() const {
     std::lock_guard lock(mutex_);
     return choice_;

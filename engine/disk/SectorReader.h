@@ -39,6 +39,14 @@ public:
     int ReadSectors(const std::string& device, std::uint64_t first, std::uint32_t count,
                     std::span<std::byte> buffer);
 
+    // Reads `count` sectors with the outcome of consecutive requests of
+    // `request` sectors each (the last one may be shorter), but with a single
+    // device read straight into `buffer` when the whole range can be read:
+    // for scans that read large windows without a copy through the
+    // read-ahead block. Non-zero when every request was read whole.
+    int ReadSectorsInRequests(const std::string& device, std::uint64_t first, std::uint32_t count,
+                              std::span<std::byte> buffer, std::uint32_t request);
+
     BadSectorChoice Choice() const;
     // Sectors left as zeros because they could not be read, over the run.
     std::uint64_t UnreadableSectors() const;

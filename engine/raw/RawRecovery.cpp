@@ -7,6 +7,9 @@
 
 #include <algorithm>
 #include <charconv>
+#include <condition_variable>
+#include <mutex>
+#include <thread>
 #include <vector>
 
 namespace quorvane {
@@ -173,20 +176,100 @@ std::string RawFileName(RawFileType type, std::uint64_t number) {
 
 void ReadRawWindow(SectorReader& reader, const std::string& device, std::uint64_t deviceSectors,
                    std::uint64_t first, std::span<std::byte> window) {
-    constexpr std::uint64_t kRequest = kRawRunSectors;
     const std::uint64_t sectors = window.size() / kSectorSize;
-    for (std::uint64_t k = 0; k < sectors; k += kRequest) {
-        const std::uint64_t n = std::min(kRequest, sectors - k);
-        const std::span<std::byte> part = window.subspan(k * kSectorSize, n * kSectorSize);
-        const std::uint64_t s = first + k;
-        const std::uint64_t onDisk = s < deviceSectors ? std::min(n, deviceSectors - s) : 0;
-        if (onDisk > 0) {
-            reader.ReadSectors(device, s, static_cast<std::uint32_t>(onDisk), part);
-        }
-        std::fill(part.begin() + static_cast<std::ptrdiff_t>(onDisk * kSectorSize), part.end(),
-                  std::byte{0});
+    const std::uint64_t onDisk =
+        first < deviceSectors ? std::min(sectors, deviceSectors - first) : 0;
+    if (onDisk > 0) {
+        reader.ReadSectorsInRequests(device, first, static_cast<std::uint32_t>(onDisk), window,
+                                     kRawRunSectors);
     }
+    std::fill(window.begin() + static_cast<std::ptrdiff_t>(onDisk * kSectorSize), window.end(),
+              std::byte{0});
 }
+
+namespace {
+
+// Reads the windows of a range one ahead of their use: while one window is
+// decided (and its files copied), the next is read on a thread of its own.
+class WindowPrefetch {
+public:
+    WindowPrefetch(SectorReader& reader, std::string device, std::uint64_t deviceSectors,
+                   std::uint64_t first, std::uint64_t end)
+        : reader_(reader), device_(std::move(device)), deviceSectors_(deviceSectors), next_(first),
+          end_(end) {
+        for (auto& b : buffers_) {
+            b.resize(std::size_t{kRawWindowSectors} * kSectorSize);
+        }
+        thread_ = std::jthread([this](std::stop_token stop) { Produce(stop); });
+    }
+    ~WindowPrefetch() {
+        thread_.request_stop();
+        {
+            std::lock_guard lock(mutex_);
+            stopping_ = true;
+        }
+        changed_.notify_all();
+    }
+
+    // The next window; false when the range is done. The bytes stay valid
+    // until the next call.
+    bool Next(std::uint64_t& first, std::span<const std::byte>& bytes) {
+        std::unique_lock lock(mutex_);
+        if (taken_ > 0) {
+            ++released_; // the previous window is done with
+            changed_.notify_all();
+        }
+        changed_.wait(lock, [this] { return ready_ > taken_ || done_; });
+        if (ready_ == taken_) {
+            return false;
+        }
+        const std::uint64_t k = taken_++;
+        first = firsts_[k % 2];
+        bytes = buffers_[k % 2];
+        return true;
+    }
+
+private:
+    void Produce(std::stop_token stop) {
+        for (std::uint64_t k = 0; next_ < end_ && !stop.stop_requested(); ++k) {
+            {
+                std::unique_lock lock(mutex_);
+                // Buffer k % 2 is free once window k - 2 is released.
+                changed_.wait(lock, [&] { return k < released_ + 2 || stopping_; });
+                if (stopping_) {
+                    return;
+                }
+            }
+            ReadRawWindow(reader_, device_, deviceSectors_, next_, buffers_[k % 2]);
+            std::lock_guard lock(mutex_);
+            firsts_[k % 2] = next_;
+            next_ += kRawWindowSectors;
+            ++ready_;
+            changed_.notify_all();
+        }
+        std::lock_guard lock(mutex_);
+        done_ = true;
+        changed_.notify_all();
+    }
+
+    SectorReader& reader_;
+    std::string device_;
+    std::uint64_t deviceSectors_;
+    std::uint64_t next_;
+    std::uint64_t end_;
+    std::array<std::vector<std::byte>, 2> buffers_;
+    std::array<std::uint64_t, 2> firsts_{};
+    std::mutex mutex_;
+    std::condition_variable changed_;
+    std::uint64_t ready_ = 0;    // windows read
+    std::uint64_t taken_ = 0;    // windows handed out
+    std::uint64_t released_ = 0; // windows done with
+    bool done_ = false;
+    bool stopping_ = false;
+    std::jthread thread_; // last: it ends before the members it uses
+};
+
+} // namespace
 
 RawFileType DecideRawType(SectorReader& reader, const std::string& device,
                           const RawCandidate& candidate) {
@@ -370,25 +453,27 @@ RawRunOutcome RunRawRecovery(RawRunContext& context, const RawRunSettings& setti
     };
 
     progress.ShowProgress(true);
-    std::vector<std::byte> window(std::size_t{kRawWindowSectors} * kSectorSize);
     const std::uint64_t span = settings.end > settings.start ? settings.end - settings.start : 0;
-    std::uint64_t p = settings.start;
     std::uint64_t lastRead = settings.start;
     int shown = -1;
-    while (p < settings.end && !stop.stop_requested()) {
-        progress.SetStatus(RawSectorStatus(p));
-        const std::uint64_t w = p;
-        ReadRawWindow(context.reader, context.device, deviceSectors, w, window);
-        p += kRawWindowSectors;
-        lastRead = std::min(p, std::max<std::uint64_t>(deviceSectors, w + 1)) - 1;
-        carver.Window(w, window, handle);
-        // Of the range, not of the disk: a range far into the disk starts at 0 %.
-        const std::uint64_t done = std::min(p, settings.end) - settings.start;
-        const int percent =
-            static_cast<int>(span > UINT64_MAX / 100 ? done / (span / 100) : done * 100 / span);
-        if (percent > shown) {
-            shown = std::min(percent, 100);
-            progress.SetProgress(shown, std::to_string(shown) + " % Completed");
+    {
+        WindowPrefetch windows(context.reader, context.device, deviceSectors, settings.start,
+                               settings.end);
+        std::uint64_t w = 0;
+        std::span<const std::byte> window;
+        while (!stop.stop_requested() && windows.Next(w, window)) {
+            progress.SetStatus(RawSectorStatus(w));
+            const std::uint64_t p = w + kRawWindowSectors;
+            lastRead = std::min(p, std::max<std::uint64_t>(deviceSectors, w + 1)) - 1;
+            carver.Window(w, window, handle);
+            // Of the range, not of the disk: a range far into the disk starts at 0 %.
+            const std::uint64_t done = std::min(p, settings.end) - settings.start;
+            const int percent =
+                static_cast<int>(span > UINT64_MAX / 100 ? done / (span / 100) : done * 100 / span);
+            if (percent > shown) {
+                shown = std::min(percent, 100);
+                progress.SetProgress(shown, std::to_string(shown) + " % Completed");
+            }
         }
     }
     RawRunOutcome outcome;

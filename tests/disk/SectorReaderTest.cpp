@@ -188,6 +188,35 @@ TEST_P(BadSectorChoiceTest, AnswerDecidesRetryAndPersistence) {
     }
 }
 
+// A window read in requests has the outcome of those requests read one by
+// one, in a single device read when nothing fails.
+TEST_F(SectorReaderTest, ReadingInRequestsEqualsTheRequestsReadAlone) {
+    auto window = Stale(160);
+    EXPECT_EQ(reader.ReadSectorsInRequests(disk0, 80, 160, window, 20), 1);
+    EXPECT_EQ(opener.reads, 1);
+    EXPECT_EQ(At(window, 0), 80);
+    EXPECT_EQ(At(window, 159), 239);
+
+    opener.bad = {105};
+    for (const BadSectorChoice choice : {BadSectorChoice::Skip, BadSectorChoice::Retry}) {
+        ScriptedQuestions q1;
+        ScriptedQuestions q2;
+        q1.badSectorAnswers = {choice};
+        q2.badSectorAnswers = {choice};
+        SectorReader batched(opener, q1, selection, 64 * 1024);
+        SectorReader alone(opener, q2, selection, 64 * 1024);
+        auto a = Stale(160);
+        auto b = Stale(160);
+        EXPECT_EQ(batched.ReadSectorsInRequests(disk0, 80, 160, a, 20), 0);
+        for (std::uint32_t k = 0; k < 160; k += 20) {
+            alone.ReadSectors(disk0, 80 + k, 20, std::span(b).subspan(k * 512, 20 * 512));
+        }
+        EXPECT_EQ(a, b);
+        EXPECT_EQ(batched.UnreadableSectors(), alone.UnreadableSectors());
+        EXPECT_EQ(q1.badSectorAsks, 1);
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Choices, BadSectorChoiceTest,
                          ::testing::Values(ChoiceCase{BadSectorChoice::Retry, true, true},
                                            ChoiceCase{BadSectorChoice::Skip, false, true},

@@ -32,10 +32,14 @@ TEST(DestinationTest, SafePathComponents) {
         std::string in;
         std::string out;
     } cases[] = {
-        {"DOC12.DOC", "DOC12.DOC"},     {"..", "_"},
-        {".", "_"},                     {"", "_"},
-        {"a/b\\c", "a_b_c"},            {std::string("x\0y\n", 4), "x_y_"},
-        {"../../etc/passwd", ".._.._etc_passwd"}, {"Résumé ключ.txt", "Résumé ключ.txt"},
+        {"DOC12.DOC", "DOC12.DOC"},
+        {"..", "_"},
+        {".", "_"},
+        {"", "_"},
+        {"a/b\\c", "a_b_c"},
+        {std::string("x\0y\n", 4), "x_y_"},
+        {"../../etc/passwd", ".._.._etc_passwd"},
+        {"Résumé ключ.txt", "Résumé ключ.txt"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(SafePathComponent(c.in), c.out) << c.in;
@@ -44,7 +48,8 @@ TEST(DestinationTest, SafePathComponents) {
     const std::string cut = SafePathComponent(longName);
     EXPECT_LE(cut.size(), 255u);
     EXPECT_EQ(cut.substr(cut.size() - 5), ".docx");
-    const std::string cyrillic = SafePathComponent(std::string(127, 'a') + std::string(200, '\xD0'));
+    const std::string cyrillic =
+        SafePathComponent(std::string(127, 'a') + std::string(200, '\xD0'));
     EXPECT_LE(cyrillic.size(), 255u);
 }
 
@@ -152,14 +157,14 @@ TEST(DestinationTest, AFolderInsideAMountOfTheImageIsRefused) {
     std::string error;
     auto folder = platform::OutputFolder::Open(scratch.path.string(), false, error);
     ASSERT_TRUE(folder) << error;
-    EXPECT_TRUE(platform::SourceConflict(*folder, image, FakeSystem(scratch.path / "plain",
-                                                                   folder->Device())
-                                                             .paths)
+    EXPECT_TRUE(platform::SourceConflict(*folder, image,
+                                         FakeSystem(scratch.path / "plain", folder->Device()).paths)
                     .empty());
     FakeSystem system(scratch.path / "fake", folder->Device());
     system.AsLoopOf(image);
-    EXPECT_NE(platform::SourceConflict(*folder, image, system.paths).find("mount of the disk image"),
-              std::string::npos);
+    EXPECT_NE(
+        platform::SourceConflict(*folder, image, system.paths).find("mount of the disk image"),
+        std::string::npos);
     const DestinationOpen opened = Destination::Open(scratch.path.string(), image, system.paths);
     EXPECT_EQ(opened.error, DestinationError::OnSourceDisk);
 }

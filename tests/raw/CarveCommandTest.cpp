@@ -48,8 +48,9 @@ TEST(CarveCommandTest, CarvesTheFixtureWithTotalsAndRecords) {
         RunCli("carve " + image + " --out " + Quote(scratch.path / "a") + " --types xls,zip",
                scratch.path);
     ASSERT_EQ(text.status, 0) << text.err;
-    EXPECT_NE(text.out.find("Total Excel File(s) Recovered :  3\nTotal Zip File(s) Recovered :  5\n"),
-              std::string::npos)
+    EXPECT_NE(
+        text.out.find("Total Excel File(s) Recovered :  3\nTotal Zip File(s) Recovered :  5\n"),
+        std::string::npos)
         << text.out;
     EXPECT_EQ(text.out.find("Word"), std::string::npos);
 

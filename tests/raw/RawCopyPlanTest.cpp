@@ -32,8 +32,12 @@ TEST(RawCopyPlanTest, RunsOfTwentyWithOneExtraRun) {
         std::uint64_t length;
         std::vector<std::uint32_t> runs;
     } cases[] = {
-        {0, {20}},           {5, {20}},           {20, {20}},
-        {21, {20, 1, 1}},    {40, {20, 20, 20}},  {50, {20, 20, 10, 10}},
+        {0, {20}},
+        {5, {20}},
+        {20, {20}},
+        {21, {20, 1, 1}},
+        {40, {20, 20, 20}},
+        {50, {20, 20, 10, 10}},
         {61, {20, 20, 20, 1, 1}},
     };
     for (const auto& c : cases) {

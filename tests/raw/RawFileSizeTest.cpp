@@ -22,10 +22,10 @@ std::vector<Planted> PlantedFiles() {
     for (const auto& f : manifest["files"]) {
         const std::size_t first = f["firstSector"].get<std::size_t>() * 512;
         const std::size_t size = f["size"].get<std::size_t>();
-        files.push_back({f["name"], f["type"],
-                         std::vector<std::byte>(image.begin() + static_cast<std::ptrdiff_t>(first),
-                                                image.begin() +
-                                                    static_cast<std::ptrdiff_t>(first + size))});
+        files.push_back(
+            {f["name"], f["type"],
+             std::vector<std::byte>(image.begin() + static_cast<std::ptrdiff_t>(first),
+                                    image.begin() + static_cast<std::ptrdiff_t>(first + size))});
     }
     return files;
 }
@@ -83,9 +83,28 @@ TEST(RawFileSizeTest, AnEndRecordOfAnArchiveInsideDoesNotEndTheOuterOne) {
     std::vector<std::byte> outer(100, std::byte{1});
     outer.insert(outer.end(), inner->bytes.begin(), inner->bytes.end());
     const std::uint32_t at = static_cast<std::uint32_t>(outer.size());
-    const std::uint8_t record[22] = {'P', 'K', 5, 6, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0, 0,
-                                     static_cast<std::uint8_t>(at), static_cast<std::uint8_t>(at >> 8),
-                                     static_cast<std::uint8_t>(at >> 16), 0, 3, 0};
+    const std::uint8_t record[22] = {'P',
+                                     'K',
+                                     5,
+                                     6,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     0,
+                                     static_cast<std::uint8_t>(at),
+                                     static_cast<std::uint8_t>(at >> 8),
+                                     static_cast<std::uint8_t>(at >> 16),
+                                     0,
+                                     3,
+                                     0};
     for (const auto b : record) {
         outer.push_back(std::byte{b});
     }
@@ -115,7 +134,8 @@ TEST(RawFileSizeTest, InconsistentCompoundHeadersGiveNoLength) {
         {"FAT count beyond the disk", [&](auto& b) { put32(b, 0x2C, 0x7FFFFFFF); }},
         {"FAT sector beyond the disk", [&](auto& b) { put32(b, 0x4C, 0x00FFFFFF); }},
         {"directory beyond the disk", [&](auto& b) { put32(b, 0x30, 0x00FFFFFF); }},
-        {"extension chain that loops", [&](auto& b) {
+        {"extension chain that loops",
+         [&](auto& b) {
              put32(b, 0x2C, 400); // needs two extension sectors
              put32(b, 0x44, 1);
              put32(b, 0x48, 1000);

@@ -59,8 +59,7 @@ bool CompoundOpensCleanly(const std::vector<std::byte>& file) {
         return true;
     };
     std::vector<std::uint32_t> directory;
-    if (!chain(v.U32(0x30), directory) || directory.empty() ||
-        v.U8(at(directory[0]) + 0x42) != 5) {
+    if (!chain(v.U32(0x30), directory) || directory.empty() || v.U8(at(directory[0]) + 0x42) != 5) {
         return false;
     }
     for (const std::uint32_t d : directory) {
@@ -122,8 +121,8 @@ TEST(RawFixtureTest, EveryPlantedFileIsFoundWithItsType) {
             clean += opens ? 1 : 0;
         }
         std::cout << (exact ? "--exact-size: " : "copy rule:    ") << found << " of "
-                  << manifest["files"].size() << " found, " << byteExact << " byte-exact, "
-                  << clean << " open cleanly, " << found - clean << " truncated or damaged, "
+                  << manifest["files"].size() << " found, " << byteExact << " byte-exact, " << clean
+                  << " open cleanly, " << found - clean << " truncated or damaged, "
                   << run.observer.files.size() << " files written\n";
         EXPECT_EQ(run.observer.files.size(), manifest["files"].size());
         if (exact) {

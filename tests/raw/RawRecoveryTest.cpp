@@ -1,5 +1,5 @@
-#include "engine/raw/RawCopyPlan.h"
 #include "engine/raw/RawRecovery.h"
+#include "engine/raw/RawCopyPlan.h"
 #include "engine/raw/RawRecoveryRun.h"
 #include "tests/raw/RawTestDisk.h"
 
@@ -141,7 +141,7 @@ TEST(RawRecoveryTest, ZipHasNoCapAndComesBeforeACompoundFileOfItsWindow) {
     EXPECT_EQ(run.Names(), (std::vector<std::string>{"DOC3.DOC", "ZIP1.ZIP", "ZIP2.ZIP"}));
     ASSERT_EQ(run.observer.files.size(), 3u);
     EXPECT_EQ(run.observer.files[0].bytes, (12000 + 20) * 512u); // past 5 MiB: no cap
-    EXPECT_EQ(run.observer.files[1].endSector, 13620u);          // its own end, not the Word marker's
+    EXPECT_EQ(run.observer.files[1].endSector, 13620u); // its own end, not the Word marker's
 }
 
 TEST(RawRecoveryTest, FilesEndingInLaterWindowsAndMarkersAcrossTheSeam) {
@@ -202,8 +202,9 @@ TEST(RawRecoveryTest, ExistingFilesStayAndFailedCreatesAreNotCounted) {
     ASSERT_TRUE(opened.destination);
     std::filesystem::remove(gone.folder.path);
     RawRunSettings settings{0, 4000, kAll, false};
-    RawRunContext context{gone.reader, "d", *opened.destination, gone.tables.RawResultList,
-                          gone.progress, &gone.observer};
+    RawRunContext context{gone.reader,         "d",
+                          *opened.destination, gone.tables.RawResultList,
+                          gone.progress,       &gone.observer};
     const RawRunOutcome outcome = RunRawRecovery(context, settings);
     EXPECT_EQ(outcome.recovered[0], 0u);
     EXPECT_EQ(outcome.failed[0], 2u);
@@ -283,7 +284,8 @@ class ZeroOpener final : public platform::DeviceOpener {
     class Zeros final : public platform::BlockDevice {
     public:
         std::int64_t ReadAt(std::uint64_t offset, std::span<std::byte> out) override {
-            const std::uint64_t n = offset < Size() ? std::min<std::uint64_t>(out.size(), Size() - offset) : 0;
+            const std::uint64_t n =
+                offset < Size() ? std::min<std::uint64_t>(out.size(), Size() - offset) : 0;
             std::fill_n(out.begin(), n, std::byte{0});
             return static_cast<std::int64_t>(n);
         }

@@ -11,9 +11,9 @@
 
 #include <cstring>
 #include <filesystem>
-#include <unistd.h>
 #include <fstream>
 #include <string>
+#include <unistd.h>
 #include <vector>
 
 namespace quorvane::test {
@@ -75,8 +75,7 @@ struct RawRunner {
         : opener(disk), reader(opener, questions, selection) {}
 
     RawRunOutcome Run(RawTypeSelection types = {true, true, true, true}, bool exact = false,
-                      std::uint64_t start = 0, std::uint64_t end = 0,
-                      std::stop_token stop = {}) {
+                      std::uint64_t start = 0, std::uint64_t end = 0, std::stop_token stop = {}) {
         DestinationOpen opened = Destination::Open(folder.path.string(), "");
         EXPECT_TRUE(opened.destination) << opened.detail;
         RawRunSettings settings;
@@ -84,8 +83,8 @@ struct RawRunner {
         settings.end = end != 0 ? end : reader.DeviceSectors("d");
         settings.types = types;
         settings.exactSize = exact;
-        RawRunContext context{reader, "d", *opened.destination, tables.RawResultList, progress,
-                              &observer};
+        RawRunContext context{reader,   "d",      *opened.destination, tables.RawResultList,
+                              progress, &observer};
         return RunRawRecovery(context, settings, stop);
     }
     std::vector<std::byte> File(const std::string& name) const {
