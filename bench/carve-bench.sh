@@ -65,9 +65,17 @@ def opens(path, kind):
         return False
     n = len(d) // 512 - 1
     at = lambda s: (s + 1) * 512
+    count, locations = struct.unpack_from("<I", d, 0x2C)[0], []
+    locations += struct.unpack_from("<109I", d, 0x4C)[:count]
+    difat = struct.unpack_from("<I", d, 0x44)[0]
+    for _ in range(struct.unpack_from("<I", d, 0x48)[0]):
+        if difat >= n:
+            return False
+        entries = struct.unpack_from("<128I", d, at(difat))
+        locations += entries[:127][:count - len(locations)]
+        difat = entries[127]
     fat = []
-    for i in range(min(struct.unpack_from("<I", d, 0x2C)[0], 109)):
-        f = struct.unpack_from("<I", d, 0x4C + 4 * i)[0]
+    for f in locations:
         if f >= n:
             return False
         fat += struct.unpack_from("<128I", d, at(f))

@@ -35,7 +35,7 @@ void MatchesAt(const unsigned char* p, std::size_t size, std::size_t offset, OnM
 }
 
 #if defined(__GNUC__)
-// Sixteen offsets at a time with the compiler's vector types (SSE2 on x86-64,
+// Sixteen offsets per vector with the compiler's vector types (SSE2 on x86-64,
 // NEON on ARM); the same test as PairMayStart, lane by lane.
 using Lanes = unsigned char __attribute__((vector_size(16)));
 
@@ -45,11 +45,17 @@ inline Lanes LoadLanes(const unsigned char* p) {
     return v;
 }
 
-inline bool AnyPairMayStart(const unsigned char* p) {
+inline Lanes PairLanes(const unsigned char* p) {
     const Lanes a = LoadLanes(p);
     const Lanes b = LoadLanes(p + 1);
-    const auto hit = ((a == 'W') & ((b == 'o') | (b == 0))) | ((a == 'M') & (b == 'i')) |
-                     ((a == 'P') & ((b == 0) | (b == 'K')));
+    return reinterpret_cast<Lanes>(((a == 'W') & ((b == 'o') | (b == 0))) |
+                                   ((a == 'M') & (b == 'i')) |
+                                   ((a == 'P') & ((b == 0) | (b == 'K'))));
+}
+
+// Whether any of the 64 offsets from p may start a marker (reads p[0..64]).
+inline bool AnyPairMayStart(const unsigned char* p) {
+    const Lanes hit = PairLanes(p) | PairLanes(p + 16) | PairLanes(p + 32) | PairLanes(p + 48);
     std::uint64_t half[2];
     std::memcpy(half, &hit, sizeof half);
     return (half[0] | half[1]) != 0;
@@ -57,7 +63,7 @@ inline bool AnyPairMayStart(const unsigned char* p) {
 #else
 inline bool AnyPairMayStart(const unsigned char* p) {
     unsigned any = 0;
-    for (std::size_t j = 0; j < 16; ++j) {
+    for (std::size_t j = 0; j < 64; ++j) {
         any |= PairMayStart(p[j], p[j + 1]);
     }
     return any != 0;
@@ -74,19 +80,17 @@ void Scan(std::span<const std::byte> bytes, std::size_t from, std::size_t to, On
     // Offsets with a following byte; the shortest marker is longer than two.
     to = std::min(to, size - 1);
     std::size_t i = from;
-    constexpr std::size_t kBlock = 16;
-    while (to >= 2 * kBlock && i <= to - 2 * kBlock) {
-        // A block of offsets [i, i + 16) reads bytes up to i + 16 <= to.
-        const bool first = AnyPairMayStart(p + i);
-        const bool second = AnyPairMayStart(p + i + kBlock);
-        if (first || second) {
-            for (std::size_t j = 0; j < 2 * kBlock; ++j) {
+    constexpr std::size_t kBlock = 64;
+    while (to >= kBlock && i <= to - kBlock) {
+        // The offsets [i, i + 64) read bytes up to i + 64 <= to.
+        if (AnyPairMayStart(p + i)) {
+            for (std::size_t j = 0; j < kBlock; ++j) {
                 if (PairMayStart(p[i + j], p[i + j + 1]) != 0) {
                     MatchesAt(p, size, i + j, on);
                 }
             }
         }
-        i += 2 * kBlock;
+        i += kBlock;
     }
     for (; i < to; ++i) {
         if (PairMayStart(p[i], p[i + 1]) != 0) {

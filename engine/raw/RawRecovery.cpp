@@ -1,7 +1,8 @@
 #include "engine/raw/RawRecovery.h"
 
 #include "engine/core/CellText.h"
-#include "engine/disk/DiskCatalogue.h"
+#include "engine/core/PercentProgress.h"
+#include "engine/disk/CatalogueGeometry.h"
 #include "engine/raw/RawCopyPlan.h"
 #include "engine/raw/RawFileSize.h"
 
@@ -154,8 +155,7 @@ std::uint64_t RawDiskSectors(platform::Registry& registry, const DiskSelection& 
     if (selection.FloppyChosen()) {
         return 2880;
     }
-    return ReadCatalogueNumber(registry, CatalogueKeys::kSize, selection.SelectedDiskNumber) /
-           kSectorSize;
+    return EntireDiskRange(registry, selection.SelectedDiskNumber).end;
 }
 
 std::string RawSearchingDiskText(std::uint16_t diskNumber) {
@@ -453,9 +453,8 @@ RawRunOutcome RunRawRecovery(RawRunContext& context, const RawRunSettings& setti
     };
 
     progress.ShowProgress(true);
-    const std::uint64_t span = settings.end > settings.start ? settings.end - settings.start : 0;
     std::uint64_t lastRead = settings.start;
-    int shown = -1;
+    PercentProgress percent(progress, " % Completed");
     {
         WindowPrefetch windows(context.reader, context.device, deviceSectors, settings.start,
                                settings.end);
@@ -467,13 +466,8 @@ RawRunOutcome RunRawRecovery(RawRunContext& context, const RawRunSettings& setti
             lastRead = std::min(p, std::max<std::uint64_t>(deviceSectors, w + 1)) - 1;
             carver.Window(w, window, handle);
             // Of the range, not of the disk: a range far into the disk starts at 0 %.
-            const std::uint64_t done = std::min(p, settings.end) - settings.start;
-            const int percent =
-                static_cast<int>(span > UINT64_MAX / 100 ? done / (span / 100) : done * 100 / span);
-            if (percent > shown) {
-                shown = std::min(percent, 100);
-                progress.SetProgress(shown, std::to_string(shown) + " % Completed");
-            }
+            percent.Report(std::min(p, settings.end) - settings.start,
+                           settings.end - settings.start);
         }
     }
     RawRunOutcome outcome;
