@@ -47,17 +47,6 @@ bool ParseDeviceNumber(const std::string& text, std::uint64_t& device) {
     return true;
 }
 
-// The folder of a block device under the system's device tree (links
-// resolved, so that its parent is the whole disk of a partition).
-std::string DeviceFolder(std::uint64_t device, const SystemPaths& paths) {
-    const std::string link = paths.sysfs + "/dev/block/" + DeviceNumberText(device);
-    char resolved[PATH_MAX];
-    if (::realpath(link.c_str(), resolved) == nullptr) {
-        return {};
-    }
-    return resolved;
-}
-
 bool Exists(const std::string& path) {
     struct stat st {};
     return ::stat(path.c_str(), &st) == 0;
@@ -112,6 +101,15 @@ std::uint64_t MountSourceDevice(std::uint64_t device, const SystemPaths& paths) 
 }
 
 } // namespace
+
+std::string BlockDeviceFolder(std::uint64_t device, const SystemPaths& paths) {
+    const std::string link = paths.sysfs + "/dev/block/" + DeviceNumberText(device);
+    char resolved[PATH_MAX];
+    if (::realpath(link.c_str(), resolved) == nullptr) {
+        return {};
+    }
+    return resolved;
+}
 
 std::uint64_t MakeDeviceNumber(std::uint32_t major, std::uint32_t minor) {
     return makedev(major, minor);
@@ -247,7 +245,7 @@ FolderStorage StorageOf(const OutputFolder& folder, const SystemPaths& paths) {
             continue;
         }
         storage.devices.push_back(device);
-        const std::string dir = DeviceFolder(device, paths);
+        const std::string dir = BlockDeviceFolder(device, paths);
         if (dir.empty()) {
             continue;
         }
@@ -278,7 +276,7 @@ FolderStorage StorageOf(const OutputFolder& folder, const SystemPaths& paths) {
 
 std::vector<std::uint64_t> BlockDeviceFamily(std::uint64_t device, const SystemPaths& paths) {
     std::vector<std::uint64_t> family{device};
-    const std::string dir = DeviceFolder(device, paths);
+    const std::string dir = BlockDeviceFolder(device, paths);
     if (dir.empty()) {
         return family;
     }

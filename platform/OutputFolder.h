@@ -97,6 +97,11 @@ std::string SourceConflict(const OutputFolder& folder, const std::string& source
 // True when both paths name the same existing file (after links).
 bool SameFile(const std::string& a, const std::string& b);
 
+// The folder of a block device under the system's device tree, links
+// resolved (so that the parent of a partition's folder is its disk's); empty
+// when the tree has none.
+std::string BlockDeviceFolder(std::uint64_t device, const SystemPaths& paths = {});
+
 // Device numbers as the system writes them ("8:2").
 std::uint64_t MakeDeviceNumber(std::uint32_t major, std::uint32_t minor);
 std::string DeviceNumberText(std::uint64_t device);

@@ -1,5 +1,7 @@
 #include "probe/SysfsDrives.h"
 
+#include "platform/DiskModel.h"
+
 #include <algorithm>
 #include <cerrno>
 #include <charconv>
@@ -16,49 +18,9 @@ namespace {
 // A machine has a few dozen block devices; a folder with far more entries is
 // not a sysfs block folder and is not read further.
 constexpr std::size_t kMaxDevices = 4096;
-// sysfs attributes are short; anything longer is not an attribute's value.
-constexpr std::size_t kMaxAttribute = 4096;
 
 constexpr std::uint32_t kDefaultHeads = 255;
 constexpr std::uint32_t kDefaultSectorsPerTrack = 63;
-
-// An attribute is a regular file. Anything else in its place (a FIFO would
-// block the open and the read forever) is taken as unreadable.
-std::optional<std::string> ReadAttribute(const std::filesystem::path& path) {
-    const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) {
-        return std::nullopt;
-    }
-    struct stat st {};
-    std::string text(kMaxAttribute, '\0');
-    std::size_t done = 0;
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        ::close(fd);
-        return std::nullopt;
-    }
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) {
-            continue;
-        }
-        if (n < 0) {
-            ::close(fd);
-            return std::nullopt;
-        }
-        if (n == 0) {
-            break;
-        }
-        done += static_cast<std::size_t>(n);
-    }
-    ::close(fd);
-    text.resize(done);
-    const auto first = text.find_first_not_of(" \t\r\n");
-    if (first == std::string::npos) {
-        return std::string();
-    }
-    const auto last = text.find_last_not_of(" \t\r\n");
-    return text.substr(first, last - first + 1);
-}
 
 std::optional<std::uint64_t> ParseDecimal(const std::string& text) {
     std::uint64_t value = 0;
@@ -83,21 +45,6 @@ bool IsVirtualDevice(const std::string& name) {
 // nvme10n1; equal lengths in character order.
 bool StableOrder(const std::string& a, const std::string& b) {
     return a.size() != b.size() ? a.size() < b.size() : a < b;
-}
-
-std::optional<std::string> ReadModel(const std::filesystem::path& device) {
-    std::optional<std::string> model = ReadAttribute(device / "model");
-    if (!model || model->empty()) {
-        model = ReadAttribute(device / "name"); // memory cards name themselves here
-    }
-    if (!model || model->empty()) {
-        return std::nullopt;
-    }
-    const std::optional<std::string> vendor = ReadAttribute(device / "vendor");
-    if (vendor && !vendor->empty()) {
-        return *vendor + " " + *model;
-    }
-    return model;
 }
 
 } // namespace
@@ -131,7 +78,8 @@ std::vector<DriveProperties> ReadSysfsDrives(const std::filesystem::path& sysfs,
         if (std::filesystem::exists(it->path() / "partition", ec)) {
             continue;
         }
-        if (IsVirtualDevice(name) && ReadAttribute(it->path() / "removable") != "1") {
+        if (IsVirtualDevice(name) &&
+            platform::ReadSystemAttribute(it->path() / "removable") != "1") {
             continue;
         }
         names.push_back(name);
@@ -146,17 +94,18 @@ std::vector<DriveProperties> ReadSysfsDrives(const std::filesystem::path& sysfs,
         d.index = std::to_string(i);
         d.device = (dev / names[i]).string();
 
-        const std::optional<std::string> removable = ReadAttribute(folder / "removable");
+        const std::optional<std::string> removable =
+            platform::ReadSystemAttribute(folder / "removable");
         if (removable == "1") {
             d.mediaType = "Removable Media";
         } else if (removable == "0") {
             d.mediaType = "Fixed hard disk media";
         }
-        d.model = ReadModel(folder / "device");
+        d.model = platform::ReadDeviceModel(folder / "device");
 
         // A drive without a medium (an empty card reader) reports 0 sectors:
         // it has no size to offer.
-        const std::optional<std::string> sizeText = ReadAttribute(folder / "size");
+        const std::optional<std::string> sizeText = platform::ReadSystemAttribute(folder / "size");
         const std::optional<std::uint64_t> sectors =
             sizeText ? ParseDecimal(*sizeText) : std::nullopt;
         if (!sectors || *sectors == 0 || *sectors > UINT64_MAX / 512) {

@@ -1,5 +1,6 @@
 #include "engine/disk/DiskCatalogue.h"
 
+#include "platform/DiskModel.h"
 #include "platform/FileBlockDevice.h"
 
 #include <filesystem>
@@ -38,6 +39,15 @@ std::string Value(platform::Registry& registry, std::string_view key, std::uint3
 
 std::string ReadInstallFolder(platform::Registry& registry) {
     return registry.QueryTextValue(kRoot, CatalogueKeys::kInstallKey, CatalogueKeys::kInstallValue);
+}
+
+std::string DiskModelText(const std::string& path) {
+    if (const std::optional<std::string> reported = platform::ReportedDiskModel(path)) {
+        return *reported;
+    }
+    std::error_code ec;
+    const std::filesystem::path full = std::filesystem::absolute(path, ec).lexically_normal();
+    return (ec ? std::filesystem::path(path) : full).filename().string();
 }
 
 std::uint64_t ReadCatalogueNumber(platform::Registry& registry, std::string_view key,
@@ -204,7 +214,7 @@ std::optional<std::uint16_t> DiskCatalogue::RegisterNamedDisk(const NamedDisk& n
         {CatalogueKeys::kDravel, name},
         {CatalogueKeys::kMediaType, device->IsBlockDevice() ? "Fixed Media" : "Disk Image"},
         {CatalogueKeys::kSize, std::to_string(device->Size())},
-        {CatalogueKeys::kModel, std::filesystem::path(path).filename().string()},
+        {CatalogueKeys::kModel, DiskModelText(path)},
         {CatalogueKeys::kHead, std::to_string(kImageHeads)},
         {CatalogueKeys::kCylinder,
          std::to_string(sectors / (std::uint64_t{kImageHeads} * kImageSectorsPerTrack))},

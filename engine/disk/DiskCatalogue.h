@@ -50,6 +50,12 @@ std::string ReadInstallFolder(platform::Registry& registry);
 std::uint64_t ReadCatalogueNumber(platform::Registry& registry, std::string_view key,
                                   std::uint32_t disk);
 
+// The model text the catalogue gives a disk named by its path: the model the
+// system reports for a block device (its file name when it reports none),
+// the file name without its folder for a disk image. The catalogue shows it
+// as the disk's model, and a recovery log is tied to a disk by it.
+std::string DiskModelText(const std::string& path);
+
 // A disk image or device named by the user (--image PATH, or the CLI's DISK).
 struct NamedDisk {
     std::string path;
