@@ -26,6 +26,16 @@ enum class MessageIcon { None, Information, Warning, Error, Question };
 enum class MessageButtons { Ok, YesNo, YesNoCancel, OkCancel };
 enum class MessageAnswer { Ok, Yes, No, Cancel };
 
+// A file chosen in the recovery log's save dialog.
+struct LogFileChoice {
+    std::string path; // empty: the dialog was cancelled
+    // The dialog itself asked whether to replace the existing file of this
+    // name, and the user said yes (a save dialog with an overwrite prompt).
+    // Without it the engine asks " already exists. Do you want to overwrite
+    // this file?" itself.
+    bool replaceConfirmed = false;
+};
+
 // Questions the engine asks whoever runs it. Each call blocks the asking thread
 // until there is an answer.
 class UserQuestions {
@@ -35,6 +45,16 @@ public:
     virtual BadSectorChoice AskBadSector() = 0;
     virtual MessageAnswer ShowMessage(std::string_view text, std::string_view caption,
                                       MessageIcon icon, MessageButtons buttons) = 0;
+
+    // The recovery log's file dialogs, both with the filter "*.WNF"
+    // (description and pattern) and no default extension. The save dialog is
+    // asked again after "Invalid Extension" and after a No to the overwrite
+    // question, until a name is accepted or it is cancelled; the engine adds
+    // ".WNF" to a name without one. The open dialog gives one existing file
+    // (of several selected, the last). An empty path cancels. By default both
+    // are cancelled: whoever shows no dialog neither saves nor loads a log.
+    virtual LogFileChoice AskLogFileToSave() { return {}; }
+    virtual std::string AskLogFileToOpen() { return {}; }
 };
 
 // A sink that shows nothing, for callers that want no progress.

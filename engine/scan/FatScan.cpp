@@ -89,6 +89,7 @@ FatScanResult FinishProfessional(RecoverySession& session, ProgressSink& progres
 FatScanResult FatScanThread(RecoverySession& session, ProgressSink& progress,
                             std::stop_token stop) {
     FatScanResult result;
+    session.Log.SavedToLog = false;
     session.Fat.Cache.Clear();
     session.Tables.EntryTable.DeleteAll();
     session.Tables.EntryTable2.DeleteAll();
@@ -156,6 +157,7 @@ FatScanResult FatFileSystemThread(RecoverySession& session, ProgressSink& progre
     if (number == 0 || number > systems.RowCount()) {
         return result;
     }
+    session.Log.SavedToLog = false;
     session.Fat.Cache.Clear();
     EntryTableT& table = session.Tables.EntryTable;
     // Row 0 is always "Lost"; the wizard puts it there, and it is made here when

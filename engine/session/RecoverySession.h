@@ -11,7 +11,17 @@
 #include "engine/fat/FatRecords.h"
 #include "platform/BlockDevice.h"
 
+#include <string>
+
 namespace quorvane {
+
+// The recovery log's records of one session.
+struct LogRecords {
+    // The results shown are in a log: written to it, or loaded from it, since
+    // the search that made them. Exit and Cancel read it; every search clears it.
+    bool SavedToLog = false;
+    std::string Path; // the log last written or loaded
+};
 
 // The records of one recovery run. The GUI, the CLI and each test make their
 // own; nothing of it lives at namespace scope, so two sessions can run side by
@@ -24,8 +34,8 @@ namespace quorvane {
 //                    CurrentVolume and the search inputs
 //   FolderTreeState  the tree of every step with the folder records
 // The records of one subsystem are members named after it: Tables (the result
-// tables and visible lists) and Fat. NTFS, the save, raw recovery and the log
-// add theirs the same way (Ntfs, Save, Raw, Log).
+// tables and visible lists), Fat and Log. NTFS, the save and raw recovery add
+// theirs the same way (Ntfs, Save, Raw).
 //
 // Only the orchestrators (the scan threads, later the save driver) and the
 // front ends see the whole session; everything below them takes the parts or
@@ -37,6 +47,7 @@ struct RecoverySession : DiskAccess, VolumeChoice, FolderTreeState {
 
     ResultTables Tables;
     FatRecords Fat;
+    LogRecords Log;
 
     // The FAT engine's view of the current volume.
     FatVolumeView FatView() { return fatSource_.View(); }
