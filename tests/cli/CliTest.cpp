@@ -13,11 +13,7 @@
 namespace quorvane {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = test::CommandRun;
 
 // Runs quorvane-cli with the arguments (shell words) and collects its output.
 // `prefix` goes before the program: environment assignments or a wrapper.
@@ -27,23 +23,7 @@ CliRun RunCli(const std::string& args, const std::string& prefix = "") {
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
     const std::string errFile =
         ::testing::TempDir() + "/qv-cli-" + info->name() + "-" + std::to_string(++runs) + ".stderr";
-    const std::string command =
-        prefix + " " + std::string(QUORVANE_CLI) + " " + args + " 2>" + errFile;
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    std::array<char, 4096> chunk{};
-    std::size_t n = 0;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) {
-        run.out.append(chunk.data(), n);
-    }
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
+    return test::RunCommand(prefix + " " + std::string(QUORVANE_CLI) + " " + args, errFile);
 }
 
 std::string Fixture(const std::string& image) {

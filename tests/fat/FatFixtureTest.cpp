@@ -48,14 +48,7 @@ std::string Join(const std::vector<std::string>& path) {
     return text;
 }
 
-struct Volume {
-    std::string image;
-    int partition = 0; // 1-based, 0 for a floppy
-    std::uint64_t first = 0;
-    std::uint64_t end = 0;
-    std::string fileSystem;
-    std::string label;
-};
+using Volume = test::FixtureVolume;
 
 class Lister {
 public:
@@ -100,23 +93,12 @@ private:
     std::unique_ptr<RecoverySession> session_;
 };
 
+// The FAT volumes of a fixture.
 std::vector<Volume> VolumesOf(const std::string& name) {
-    const nlohmann::json m = LoadManifest(name);
     std::vector<Volume> volumes;
-    for (const auto& v : m["volumes"]) {
-        Volume vol;
-        vol.image = name;
-        vol.partition = v["partition"].get<int>();
-        vol.fileSystem = v["fileSystem"].get<std::string>();
-        vol.label = v["label"].get<std::string>();
-        vol.first = v["firstSector"].get<std::uint64_t>();
-        for (const auto& p : m["partitions"]) {
-            if (p["number"].get<int>() == vol.partition) {
-                vol.end = p["endSector"].get<std::uint64_t>();
-            }
-        }
-        if (vol.fileSystem != "NTFS") {
-            volumes.push_back(vol);
+    for (const Volume& v : test::FixtureVolumes(name)) {
+        if (v.fileSystem != "NTFS") {
+            volumes.push_back(v);
         }
     }
     return volumes;

@@ -2,37 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include <array>
-#include <cstdio>
-#include <sys/wait.h>
-
 namespace quorvane {
 namespace {
 
-struct CliRun {
-    int status = -1;
-    std::string out;
-    std::string err;
-};
+using CliRun = test::CommandRun;
 
 CliRun RunCli(const std::string& args, const std::filesystem::path& scratch) {
-    const std::string errFile = (scratch / "stderr.txt").string();
-    const std::string command = std::string(QUORVANE_CLI) + " " + args + " 2>'" + errFile + "'";
-    CliRun run;
-    FILE* pipe = ::popen(command.c_str(), "r");
-    if (pipe == nullptr) {
-        return run;
-    }
-    std::array<char, 4096> chunk{};
-    std::size_t n = 0;
-    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) {
-        run.out.append(chunk.data(), n);
-    }
-    const int raw = ::pclose(pipe);
-    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
-    std::ifstream err(errFile);
-    run.err.assign(std::istreambuf_iterator<char>(err), {});
-    return run;
+    return test::RunCommand(std::string(QUORVANE_CLI) + " " + args, scratch / "stderr.txt");
 }
 
 std::string Quote(const std::filesystem::path& p) {

@@ -1,16 +1,20 @@
 #include "tests/support/TestSupport.h"
 
+#include <gtest/gtest.h>
+
 #include <array>
 #include <atomic>
 #include <chrono>
 #include <condition_variable>
 #include <cstdio>
+#include <cstring>
 #include <fcntl.h>
 #include <fstream>
 #include <memory>
 #include <mutex>
 #include <stdexcept>
 #include <sys/stat.h>
+#include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
 
@@ -30,6 +34,108 @@ nlohmann::json LoadManifest(const std::string& imageName) {
         throw std::runtime_error("missing manifest " + imageName + ".json");
     }
     return nlohmann::json::parse(in);
+}
+
+TempFolder::TempFolder() {
+    const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
+    std::string name = "qv-" + std::string(info->test_suite_name()) + "-" + info->name() + "-" +
+                       std::to_string(::getpid());
+    for (char& c : name) {
+        c = c == '/' ? '_' : c; // parameterised tests: "Suite/Test/0"
+    }
+    path = std::filesystem::path(::testing::TempDir()) / name;
+    std::filesystem::remove_all(path);
+    std::filesystem::create_directories(path);
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+namespace {
+
+void ItemText(const TreeModel& tree, TreeModel::Item item, int depth, std::string& out) {
+    const TreeModel::Node& n = tree.At(item);
+    out += std::string(static_cast<std::size_t>(2 * depth), ' ') + n.text + " " +
+           std::to_string(n.image) + "/" + std::to_string(n.checkState) +
+           (n.expanded ? " open" : "") + "\n";
+    for (const TreeModel::Item c : tree.Children(item)) {
+        ItemText(tree, c, depth + 1, out);
+    }
+}
+
+} // namespace
+
+std::string TreeText(const TreeModel& tree) {
+    std::string out;
+    for (const TreeModel::Item top : tree.TopLevel()) {
+        ItemText(tree, top, 0, out);
+    }
+    return out;
+}
+
+std::string FolderRecordsText(const TreeFolderList& folders) {
+    std::string out;
+    for (const TreeFolder& f : folders) {
+        out += f.name + " " + std::to_string(f.selfId) + "<" + std::to_string(f.parentId) + " @" +
+               (f.parentRecord == TreeFolderList::npos ? "top" : std::to_string(f.parentRecord)) +
+               " " + std::to_string(f.date) + "/" + std::to_string(f.time) +
+               (f.deleted ? " deleted" : "") + (f.loaded ? " loaded" : "") + "\n";
+    }
+    return out;
+}
+
+std::vector<std::byte> ReadWhole(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::vector<char> chars((std::istreambuf_iterator<char>(in)), {});
+    std::vector<std::byte> bytes(chars.size());
+    std::memcpy(bytes.data(), chars.data(), chars.size());
+    return bytes;
+}
+
+void WriteWhole(const std::filesystem::path& path, const std::vector<std::byte>& bytes) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
+}
+
+CommandRun RunCommand(const std::string& command, const std::filesystem::path& errFile) {
+    CommandRun run;
+    FILE* pipe = ::popen((command + " 2>'" + errFile.string() + "'").c_str(), "r");
+    if (pipe == nullptr) {
+        return run;
+    }
+    std::array<char, 4096> chunk{};
+    std::size_t n = 0;
+    while ((n = std::fread(chunk.data(), 1, chunk.size(), pipe)) > 0) {
+        run.out.append(chunk.data(), n);
+    }
+    const int raw = ::pclose(pipe);
+    run.status = WIFEXITED(raw) ? WEXITSTATUS(raw) : -1;
+    std::ifstream err(errFile);
+    run.err.assign(std::istreambuf_iterator<char>(err), {});
+    return run;
+}
+
+std::vector<FixtureVolume> FixtureVolumes(const std::string& imageName) {
+    const nlohmann::json m = LoadManifest(imageName);
+    std::vector<FixtureVolume> volumes;
+    for (const auto& v : m["volumes"]) {
+        FixtureVolume vol;
+        vol.image = imageName;
+        vol.partition = v["partition"].get<int>();
+        vol.fileSystem = v["fileSystem"].get<std::string>();
+        vol.label = v["label"].get<std::string>();
+        vol.first = v["firstSector"].get<std::uint64_t>();
+        for (const auto& p : m["partitions"]) {
+            if (p["number"].get<int>() == vol.partition) {
+                vol.end = p["endSector"].get<std::uint64_t>();
+            }
+        }
+        volumes.push_back(vol);
+    }
+    return volumes;
 }
 
 std::string Sha256OfFile(const std::filesystem::path& path) {
@@ -94,10 +200,34 @@ BadSectorChoice ScriptedQuestions::AskBadSector() {
     return choice;
 }
 
-MessageAnswer ScriptedQuestions::ShowMessage(std::string_view text, std::string_view, MessageIcon,
-                                             MessageButtons) {
+MessageAnswer ScriptedQuestions::ShowMessage(std::string_view text, std::string_view caption,
+                                             MessageIcon, MessageButtons) {
     messages.emplace_back(text);
-    return messageAnswer;
+    captions.emplace_back(caption);
+    if (messageAnswers.empty()) {
+        return messageAnswer;
+    }
+    const MessageAnswer answer = messageAnswers.front();
+    messageAnswers.pop_front();
+    return answer;
+}
+
+LogFileChoice ScriptedQuestions::AskLogFileToSave() {
+    if (saveLogAnswers.empty()) {
+        return {};
+    }
+    LogFileChoice choice = saveLogAnswers.front();
+    saveLogAnswers.pop_front();
+    return choice;
+}
+
+std::string ScriptedQuestions::AskLogFileToOpen() {
+    if (openLogAnswers.empty()) {
+        return {};
+    }
+    std::string path = openLogAnswers.front();
+    openLogAnswers.pop_front();
+    return path;
 }
 
 void CraftedDisk::Put8(std::uint64_t sector, std::size_t offset, std::uint8_t value) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "engine/core/TreeFolders.h"
+#include "engine/core/TreeModel.h"
 #include "engine/core/UserInterface.h"
 
 #include <nlohmann/json.hpp>
@@ -18,6 +20,17 @@ namespace quorvane::test {
 // Unpacked fixture images and manifests (tests/fixtures/*.tar.xz).
 std::filesystem::path FixturePath(const std::string& name);
 nlohmann::json LoadManifest(const std::string& imageName); // "demo" -> demo.json
+// A volume of a fixture's manifest, with the end of its partition.
+struct FixtureVolume {
+    std::string image; // "demo"
+    int partition = 0; // 1-based, 0 for a floppy
+    std::uint64_t first = 0;
+    std::uint64_t end = 0; // the first sector after its partition
+    std::string fileSystem;
+    std::string label;
+};
+// Every volume of the manifest of `imageName`, in its order.
+std::vector<FixtureVolume> FixtureVolumes(const std::string& imageName);
 // SHA-256 of a file, hex.
 std::string Sha256OfFile(const std::filesystem::path& path);
 
@@ -40,18 +53,56 @@ private:
     std::filesystem::path path_;
 };
 
-// Answers the bad-sector dialog from a script (Retry when the script is empty)
-// and records every question.
+// A folder of its own for one test (named after it), removed afterwards.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+    std::filesystem::path path;
+};
+
+// The whole content of a file (empty when it cannot be read), and a file
+// made to hold exactly `bytes`.
+std::vector<std::byte> ReadWhole(const std::filesystem::path& path);
+void WriteWhole(const std::filesystem::path& path, const std::vector<std::byte>& bytes);
+
+// The tree's items depth first, one a line, indented by depth: text, image,
+// check state and " open" when expanded.
+std::string TreeText(const TreeModel& tree);
+// The folder records in list order, one a line: name, own and parent
+// numbers, the record they hang under, date and time, deleted and loaded.
+std::string FolderRecordsText(const TreeFolderList& folders);
+
+// What a command run by the shell printed and how it ended.
+struct CommandRun {
+    int status = -1; // the exit status, -1 when it did not exit normally
+    std::string out;
+    std::string err;
+};
+// Runs `command` with the shell, its error output through the file `errFile`.
+CommandRun RunCommand(const std::string& command, const std::filesystem::path& errFile);
+
+// Answers the bad-sector dialog and the log's file dialogs from scripts
+// (Retry, and Cancel, when a script is empty) and records every question.
 class ScriptedQuestions final : public UserQuestions {
 public:
     std::deque<BadSectorChoice> badSectorAnswers;
     int badSectorAsks = 0;
     std::vector<std::string> messages;
+    std::vector<std::string> captions;
+    // Answers to the messages in turn; messageAnswer once they are used up.
+    std::deque<MessageAnswer> messageAnswers;
     MessageAnswer messageAnswer = MessageAnswer::Ok;
+    std::deque<LogFileChoice> saveLogAnswers;
+    std::deque<std::string> openLogAnswers;
 
     BadSectorChoice AskBadSector() override;
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                               MessageButtons buttons) override;
+    LogFileChoice AskLogFileToSave() override;
+    std::string AskLogFileToOpen() override;
 };
 
 // Records everything the engine shows.
