@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <iostream>
 #include <unistd.h>
+#include <utility>
 
 namespace quorvane::cli {
 
@@ -50,6 +51,19 @@ MessageAnswer CliQuestions::ShowMessage(std::string_view text, std::string_view 
         break;
     }
     return MessageAnswer::Ok;
+}
+
+void CliQuestions::OfferLogFileToSave(std::string path, bool replace) {
+    saveLog_.path = std::move(path);
+    saveLog_.replaceConfirmed = replace;
+}
+
+LogFileChoice CliQuestions::AskLogFileToSave() {
+    return std::exchange(saveLog_, LogFileChoice{});
+}
+
+std::string CliQuestions::AskLogFileToOpen() {
+    return std::exchange(openLog_, std::string());
 }
 
 namespace {

@@ -26,8 +26,19 @@ public:
     MessageAnswer ShowMessage(std::string_view text, std::string_view caption, MessageIcon icon,
                               MessageButtons buttons) override;
 
+    // The recovery log's file dialogs answer with the paths given on the
+    // command line, once each; asked again (after "Invalid Extension" or a
+    // refused overwrite) they are cancelled. `replace`: the user agreed to
+    // replace an existing file of the given name (--overwrite-log).
+    void OfferLogFileToSave(std::string path, bool replace);
+    void OfferLogFileToOpen(std::string path) { openLog_ = std::move(path); }
+    LogFileChoice AskLogFileToSave() override;
+    std::string AskLogFileToOpen() override;
+
 private:
     BadSectorPolicy policy_;
+    LogFileChoice saveLog_;
+    std::string openLog_;
 };
 
 // Progress on stderr, only when stderr is a terminal.
@@ -63,6 +74,7 @@ public:
     ~CliContext();
 
     RecoverySession& Session() { return *session_; }
+    CliQuestions& Questions() { return questions_; }
     ProgressSink& Progress() { return progress_; }
     const std::string& DiskPath() const { return diskPath_; }
 

@@ -45,6 +45,9 @@ struct ListOptions {
     std::uint32_t fileSystem = 1;  // Professional: which file system found
     bool floppy = false;
     bool wholeDisk = false; // Professional: search the whole disk, not the partition
+    std::string saveLog;    // write the recovery log here after the search
+    bool overwriteLog = false;
+    std::string loadLog; // rebuild the tree from this log instead of searching
 };
 int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out);
 // carve: raw recovery of Word, Excel, PowerPoint and ZIP files by signature.

@@ -2,6 +2,8 @@
 #include "cli/Commands.h"
 
 #include "engine/browse/FolderTreeListing.h"
+#include "engine/disk/DiskCatalogue.h"
+#include "engine/log/RecoveryLog.h"
 #include "engine/scan/FatScan.h"
 #include "engine/volume/PartitionWalk.h"
 #include "engine/volume/VolumeValidation.h"
@@ -87,13 +89,52 @@ void Choose(RecoverySession& session, const CommonOptions& options, const ListOp
     session.FolderTree.Clear();
 }
 
-} // namespace
-
-int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out) {
-    if (!list.floppy && list.partition == 0) {
-        throw CommandError("--partition is required (or --floppy)");
+// The recovery-log load on a worker, stopped on Ctrl-C (the session is then
+// left as it was).
+void LoadLog(CliContext& context, const std::string& path) {
+    context.Questions().OfferLogFileToOpen(path);
+    const std::string model = DiskModelText(context.DiskPath());
+    InterruptGuard guard;
+    ScanWorker worker;
+    LogResult result;
+    std::atomic<bool> done{false};
+    worker.Start([&](std::stop_token stop) {
+        result = LoadRecoveryLog(context.Session(), model, context.Progress(), stop);
+        done = true;
+    });
+    while (!done.load()) {
+        if (InterruptGuard::Interrupted()) {
+            worker.StopAndWait();
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(20));
     }
-    CliContext context(options.disk, options.badSectors);
+    worker.Wait();
+    if (result.outcome != LogOutcome::Done) {
+        // The engine's message (on stderr) says why.
+        throw CommandError(path + ": the recovery log was not loaded");
+    }
+}
+
+// Writes the log of the search; false when it was not written.
+bool SaveLog(CliContext& context, const ListOptions& list) {
+    context.Questions().OfferLogFileToSave(list.saveLog, list.overwriteLog);
+    const LogResult result = SaveRecoveryLog(context.Session(), DiskModelText(context.DiskPath()));
+    for (const std::string& loss : result.losses) {
+        std::cerr << "warning: the recovery log does not hold everything: " << loss << '\n';
+    }
+    if (result.outcome != LogOutcome::Done) {
+        return false;
+    }
+    std::cerr << "quorvane-cli: recovery log written to " << result.path << '\n';
+    return true;
+}
+
+// The search of the chosen partition (or the floppy), up to the folder tree.
+void Search(CliContext& context, const CommonOptions& options, const ListOptions& list) {
+    if (!list.floppy && list.partition == 0) {
+        throw CommandError("--partition is required (or --floppy, or --load-log)");
+    }
     RecoverySession& session = context.Session();
     Choose(session, options, list, context);
 
@@ -116,6 +157,27 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
     } else if (!scan.treeBuilt) {
         throw CommandError("the search ended without a folder tree");
     }
+}
+
+} // namespace
+
+int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out) {
+    if (!list.loadLog.empty() && (list.partition != 0 || list.floppy || list.wholeDisk ||
+                                  list.mode != "standard" || options.searched)) {
+        throw CommandError("--load-log: the partition and the search come from the log; leave "
+                           "out --partition, --floppy, --mode, --whole-disk and --searched");
+    }
+    if (list.overwriteLog && list.saveLog.empty()) {
+        throw CommandError("--overwrite-log goes with --save-log");
+    }
+    CliContext context(options.disk, options.badSectors);
+    RecoverySession& session = context.Session();
+    if (list.loadLog.empty()) {
+        Search(context, options, list);
+    } else {
+        LoadLog(context, list.loadLog);
+    }
+    const bool logFailed = !list.saveLog.empty() && !SaveLog(context, list);
 
     nlohmann::json entries = nlohmann::json::array();
     ListFolderTree(session.Browse(), [&](const ListedEntry& e) {
@@ -137,6 +199,9 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
     });
     if (options.json) {
         PrintJson(out, entries);
+    }
+    if (logFailed) {
+        throw CommandError(list.saveLog + ": the recovery log was not saved");
     }
     return 0;
 }

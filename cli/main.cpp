@@ -83,7 +83,8 @@ int main(int argc, char** argv) {
     ListOptions listChoice;
     CLI::App* list = app.add_subcommand(
         "list", "Search a FAT partition (or the floppy) for its folders, rebuild the folder tree "
-                "and list every folder and file found, deleted ones included");
+                "and list every folder and file found, deleted ones included (or rebuild the "
+                "tree from a recovery log)");
     AddCommonOptions(*list, listOptions);
     list->add_option("--partition", listChoice.partition, "Partition number as listed (1-based)");
     list->add_option("--mode", listChoice.mode, "standard (default) or professional")
@@ -95,6 +96,14 @@ int main(int argc, char** argv) {
                    "Professional: search the whole disk instead of the partition's sectors");
     list->add_flag("--searched", listOptions.searched,
                    "Take the partition number from search-partitions instead of the tables");
+    list->add_option("--save-log", listChoice.saveLog,
+                     "Write the recovery log (*.WNF) after the search; \".WNF\" is added to a "
+                     "name without one");
+    list->add_flag("--overwrite-log", listChoice.overwriteLog,
+                   "Replace the --save-log file when it exists (refused otherwise)");
+    list->add_option("--load-log", listChoice.loadLog,
+                     "Rebuild the folder tree from a recovery log saved on this disk instead of "
+                     "searching (the partition and volume come from the log)");
 
     CommonOptions carveOptions;
     CarveOptions carveChoice;
