@@ -50,6 +50,11 @@ struct ListOptions {
     std::string loadLog; // rebuild the tree from this log instead of searching
 };
 int RunList(const CommonOptions& options, const ListOptions& list, std::ostream& out);
+// --load-log of list (and of any command that browses a volume): the recovery
+// log at `path` loaded into the context's session on a worker, stopped by
+// Ctrl-C, instead of a search. Throws CommandError when it was not loaded
+// (the engine's message is on stderr by then).
+void LoadCliLog(CliContext& context, const std::string& path);
 // carve: raw recovery of Word, Excel, PowerPoint and ZIP files by signature.
 struct CarveOptions {
     std::string out;

@@ -89,9 +89,9 @@ void Choose(RecoverySession& session, const CommonOptions& options, const ListOp
     session.FolderTree.Clear();
 }
 
-// The recovery-log load on a worker, stopped on Ctrl-C (the session is then
-// left as it was).
-void LoadLog(CliContext& context, const std::string& path) {
+} // namespace
+
+void LoadCliLog(CliContext& context, const std::string& path) {
     context.Questions().OfferLogFileToOpen(path);
     const std::string model = DiskModelText(context.DiskPath());
     InterruptGuard guard;
@@ -115,6 +115,8 @@ void LoadLog(CliContext& context, const std::string& path) {
         throw CommandError(path + ": the recovery log was not loaded");
     }
 }
+
+namespace {
 
 // Writes the log of the search; false when it was not written.
 bool SaveLog(CliContext& context, const ListOptions& list) {
@@ -175,7 +177,7 @@ int RunList(const CommonOptions& options, const ListOptions& list, std::ostream&
     if (list.loadLog.empty()) {
         Search(context, options, list);
     } else {
-        LoadLog(context, list.loadLog);
+        LoadCliLog(context, list.loadLog);
     }
     const bool logFailed = !list.saveLog.empty() && !SaveLog(context, list);
 
