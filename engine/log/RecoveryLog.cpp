@@ -179,7 +179,7 @@ bool LogUsable(const RecoverySession& session) {
 
 std::string LogPathOf(std::string_view chosen, bool& appended) {
     std::string path(chosen);
-    const std::size_t slash = path.find_last_of('/');
+    const std::size_t slash = path.find_last_of("/\\");
     const std::string_view name =
         std::string_view(path).substr(slash == std::string::npos ? 0 : slash + 1);
     appended = name.find('.') == std::string_view::npos;

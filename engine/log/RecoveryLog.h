@@ -48,8 +48,8 @@ struct LogResult {
 bool LogUsable(const RecoverySession& session);
 
 // The path a save dialog's choice is written to: ".WNF" appended when the
-// file name has no dot (`appended` says so). Only the file name is looked
-// at, not the folders above it.
+// file name has no dot (`appended` says so). Only the file name (after the
+// last "/" or "\") is looked at, not the folders above it.
 std::string LogPathOf(std::string_view chosen, bool& appended);
 
 // What a log of the session holds; `losses` gets what its 32-bit fields and
